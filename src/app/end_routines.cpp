@@ -1,0 +1,24 @@
+#include "app/end_routines.h"
+
+#include "app/globals.h"
+#include "serial/lamp_protocol.h"
+
+void FailAndExit(std::string_view message) {
+  // A second thread that fails while another ends waits here for good.
+  platform::ClaimEnd();
+  platform::WriteText(message);
+  if (hComm != platform::kNoPort) platform::ClosePort(hComm);
+  platform::Pause();
+  platform::EndProcess(kStatusFailure);
+}
+
+void FinishAndExit() { FailAndExit("FINISH\n"); }
+
+void ExitWithLampOff() {
+  platform::ClaimEnd();
+  platform::WriteText("\n終了しました。\n");
+  LampOff();
+  platform::EndProcess(kStatusSuccess);
+}
+
+bool HandlerRoutine(platform::ConsoleEvent /*event*/) { ExitWithLampOff(); }

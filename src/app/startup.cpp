@@ -1,0 +1,47 @@
+#include "app/startup.h"
+
+#include "app/end_routines.h"
+#include "discovery/discovery.h"
+#include "monitor/monitor_loop.h"
+#include "platform/platform.h"
+#include "serial/lamp_protocol.h"
+#include "serial/serial_port.h"
+
+namespace {
+
+constexpr std::uint32_t kErrorProcessModeAlreadyBackground = 402;
+
+void LowerPriority() {
+  std::uint32_t errorCode = 0;
+  if (platform::LowerPriority(errorCode)) return;
+  if (errorCode == kErrorProcessModeAlreadyBackground) {
+    platform::WriteText("(ERROR_PROCESS_MODE_ALREADY_BACKGROUND\n");
+  }
+  FinishAndExit();
+}
+
+void InstallHandler(MonitorLocals& locals) {
+  locals.bSaverMsgShown = false;
+  if (!platform::InstallEventHandler(HandlerRoutine)) ExitWithLampOff();
+  platform::WriteText(
+      "[Shift]キー + [Esc]キーを合わせて押すと終了します。\n\n"
+      "[×]"
+      "ボタンを押してこのウィンドウを閉じてしまうと終了してしまいますので、このウィンドウが邪魔な場"
+      "合は"
+      "[－]ボタンを押して最小化してください。\n\n");
+}
+
+}  // namespace
+
+void RunProgram() {
+  platform::WriteText("IMEのモードにより色を変えます。\n");
+  LoadArduinoNameList();
+  EnumerateSerialPorts();
+  if (!SelectSerialPort()) FailAndExit(DescribePortsPresent());
+  LowerPriority();
+  OpenSerialPort();
+  CheckModuleName();
+  MonitorLocals locals;
+  InstallHandler(locals);
+  RunMonitorLoop(locals);
+}

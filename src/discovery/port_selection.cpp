@@ -1,0 +1,82 @@
+#include "app/globals.h"
+#include "discovery/discovery.h"
+#include "discovery/friendly_name.h"
+#include "discovery/menu.h"
+#include "discovery/port_matching.h"
+#include "text/utf.h"
+
+namespace {
+
+using text::Utf16ToUtf8;
+
+void ShowMenu() {
+  platform::WriteText(
+      "\nふたつ以上のArduino(互換機含む)が見つかりました。\n"
+      "どれを使うか選択してください。\n"
+      "数字を入力して[Enter]キーを押してください。\n\n");
+  MenuNumberList = discovery::MenuNumbers(FoundPortNoList);
+  for (std::size_t row = 0; row < FoundPortNoList.size(); ++row) {
+    // Appended piece by piece: GCC 12 warns falsely on "[" + std::to_string(...).
+    std::string line = "[";
+    line += std::to_string(MenuNumberList[row]);
+    line += "] " + Utf16ToUtf8(FoundPortNoList[row]) + " : " + Utf16ToUtf8(FoundPortNameList[row]);
+    platform::WriteText(line + "\n");
+  }
+  platform::WriteText("\n");
+}
+
+// A choice that no row shows leaves strCOMport empty: the port then fails
+// to open, which tells the user.
+void TakeTypedChoice() {
+  strSelect = platform::ReadLine().value_or("");
+  const auto row = discovery::ChooseMenuRow(MenuNumberList, strSelect);
+  if (!row) return;
+  platform::WriteText("入力された番号は、" + strSelect + "\n");
+  strCOMport = FoundPortNoList[*row];
+  platform::WriteText("選択されたポート番号は、" + Utf16ToUtf8(strCOMport) + "\n");
+}
+
+}  // namespace
+
+int EnumerateSerialPorts() {
+  for (const std::u16string& friendlyName : platform::ListPortFriendlyNames()) {
+    discovery::PortParts parts = discovery::CutFriendlyName(friendlyName);
+    PortNoList.push_back(std::move(parts.portNo));
+    PortNameList.push_back(std::move(parts.portName));
+  }
+  return 1;
+}
+
+int SelectSerialPort() {
+  for (discovery::FoundPort& match :
+       discovery::MatchPorts(ArduinoNameList, PortNoList, PortNameList)) {
+    FoundPortNoList.push_back(std::move(match.portNo));
+    FoundPortNameList.push_back(std::move(match.portName));
+  }
+  if (FoundPortNoList.empty()) {
+    platform::WriteText(
+        "Arduino(互換機含む)がひとつも見つかりませんでした。\n"
+        "接続されているのにこのエラーが出る場合は、「arduino_portname."
+        "txt」ファイルが同じ階層に存在し"
+        "て、かつ記載があることを確認してください。\n");
+    return 0;
+  }
+  if (FoundPortNoList.size() == 1) {
+    strCOMport = FoundPortNoList.front();
+    platform::WriteText("見つけたポート番号は、" + Utf16ToUtf8(strCOMport) + "\n");
+    return 1;
+  }
+  ShowMenu();
+  TakeTypedChoice();
+  return 1;
+}
+
+std::string DescribePortsPresent() {
+  if (PortNoList.empty()) return "シリアルポートがひとつも見つかりませんでした。\n";
+  std::string listing = "見つかったシリアルポートの名称は次のとおりです。\n";
+  for (std::size_t port = 0; port < PortNoList.size(); ++port) {
+    listing +=
+        "  " + Utf16ToUtf8(PortNoList[port]) + " : " + Utf16ToUtf8(PortNameList[port]) + "\n";
+  }
+  return listing;
+}

@@ -1,0 +1,141 @@
+// What morvane needs of the operating system, and nothing more.
+//
+// Every call here is implemented once per system (posix/, win32/) and once
+// more by the fake platform of the unit tests. Text crossing this seam is
+// UTF-8; each implementation converts at its own edge.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// ---- Console ---------------------------------------------------------------
+
+// Writes text to standard output in program order with every other output.
+// Blocks for good when another thread has claimed the end (see ClaimEnd).
+void WriteText(std::string_view utf8);
+
+// Reads one typed line without its line end; nullopt at end of input.
+std::optional<std::string> ReadLine();
+
+// Waits for a key (a line when input is not a terminal); returns at once at
+// end of input, so scripts are never held up.
+void Pause();
+
+// ---- Process ---------------------------------------------------------------
+
+// Lowers the process to the idle scheduling class. On failure errorCode
+// holds the system's reason.
+bool LowerPriority(std::uint32_t& errorCode);
+
+// The events that close the program from outside while it monitors.
+enum class ConsoleEvent : std::uint8_t { CtrlC, CtrlBreak, Close, Logoff, Shutdown };
+
+// Returns true when the event was dealt with, false to leave it to the
+// system's default handling.
+using EventHandler = bool (*)(ConsoleEvent);
+
+// Routes console events (POSIX: SIGINT, SIGTERM, SIGHUP) to handler, which
+// runs on a thread of its own. Until this succeeds the system's default
+// handling applies.
+bool InstallEventHandler(EventHandler handler);
+
+// Makes the calling thread the one that ends the process: from then on every
+// other thread's text and byte writes block for good, so nothing follows the
+// end's own output. A thread that comes second waits here for good, as the
+// process is ending under the first; the first may claim again.
+void ClaimEnd();
+
+// Flushes output and ends the process without running destructors that
+// another thread may still depend on.
+[[noreturn]] void EndProcess(int status);
+
+// Monotonic milliseconds, for deadlines.
+std::uint64_t NowMs();
+
+void SleepMs(std::uint32_t ms);
+
+// ---- Serial line -----------------------------------------------------------
+
+// An open port, or none (the value-initialised handle).
+enum class PortHandle : std::intptr_t {};
+inline constexpr PortHandle kNoPort{};
+
+struct OpenFailure {
+  bool permissionDenied = false;
+  std::string ownerGroup;  // the group owning the device, when known
+};
+
+// Opens the port exclusively for synchronous reading and writing. `name` is a
+// port name as discovery reports it (COM3, /dev/ttyACM0).
+PortHandle OpenPort(const std::string& name, OpenFailure& failure);
+
+bool SetQueueSizes(PortHandle port, std::uint32_t inBytes, std::uint32_t outBytes);
+
+// Drops pending output and every byte received so far.
+bool PurgePort(PortHandle port);
+
+enum class StopBits : std::uint8_t { One, OneAndHalf, Two };
+
+// The fields set on the line; every other setting stays as the port had it.
+struct LineSettings {
+  std::uint32_t baudRate = 0;
+  bool binary = false;
+  std::uint8_t byteSize = 0;
+  bool parityCheck = false;
+  StopBits stopBits = StopBits::One;
+};
+
+// Reads the port's settings (from a zeroed record when that fails), writes
+// the fields above into them and applies the result.
+bool ApplyLineSettings(PortHandle port, const LineSettings& settings);
+
+// Limits for each single read and write; 0 means wait without a limit.
+struct PortTimeouts {
+  std::uint32_t readTotalMs = 0;
+  std::uint32_t writeTotalMs = 0;
+};
+bool SetTimeouts(PortHandle port, const PortTimeouts& timeouts);
+
+struct ReadOutcome {
+  bool ok = false;
+  std::uint32_t count = 0;  // 0 on a read that timed out
+  char byte = 0;
+};
+ReadOutcome ReadByte(PortHandle port);
+
+// Blocks for good when another thread has claimed the end.
+bool WriteByte(PortHandle port, char byte);
+
+void ClosePort(PortHandle port);
+
+// Friendly names of the serial ports present, each "description (port)".
+std::vector<std::u16string> ListPortFriendlyNames();
+
+// ---- Keyboard, input method and screen saver ------------------------------
+
+// True when Esc was pressed since the previous call.
+bool EscPressedSinceLastQuery();
+// Asked right after an Esc press: whether Shift is down (where key events
+// are queued, whether it was down at that press).
+bool ShiftIsDown();
+
+enum class Toggle : std::uint8_t { Off, On, Unknown };
+// Unknown while the key is held down or where the state cannot be read.
+Toggle CapsLock();
+
+struct ImeStatus {
+  std::int64_t openStatus = 0;
+  std::int64_t conversionMode = 0;
+};
+// nullopt when there is no foreground window or it has no input method.
+std::optional<ImeStatus> ForegroundIme();
+
+// A query that fails counts as not running.
+bool ScreenSaverRunning();
+
+}  // namespace platform

@@ -1,0 +1,109 @@
+// Console events, and the session's end, routed to the program's handler.
+#include <windows.h>
+
+#include <atomic>
+#include <optional>
+#include <system_error>
+#include <thread>
+
+#include "platform/platform.h"
+
+namespace platform {
+namespace {
+
+constexpr wchar_t kSessionWindowClass[] = L"morvane.session";
+
+std::atomic<EventHandler>& CurrentHandler() {
+  static std::atomic<EventHandler> handler{nullptr};
+  return handler;
+}
+
+bool Deliver(ConsoleEvent event) {
+  const EventHandler handler = CurrentHandler().load();
+  return handler != nullptr && handler(event);
+}
+
+std::optional<ConsoleEvent> FromControlType(DWORD type) {
+  switch (type) {
+    case CTRL_C_EVENT:
+      return ConsoleEvent::CtrlC;
+    case CTRL_BREAK_EVENT:
+      return ConsoleEvent::CtrlBreak;
+    case CTRL_CLOSE_EVENT:
+      return ConsoleEvent::Close;
+    case CTRL_LOGOFF_EVENT:
+      return ConsoleEvent::Logoff;
+    case CTRL_SHUTDOWN_EVENT:
+      return ConsoleEvent::Shutdown;
+    default:
+      return std::nullopt;
+  }
+}
+
+BOOL WINAPI OnConsoleEvent(DWORD type) {
+  const std::optional<ConsoleEvent> event = FromControlType(type);
+  return event && Deliver(*event) ? TRUE : FALSE;
+}
+
+LRESULT CALLBACK OnSessionMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wParam != FALSE) {
+        Deliver((lParam & ENDSESSION_LOGOFF) != 0 ? ConsoleEvent::Logoff : ConsoleEvent::Shutdown);
+      }
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+// Windows sends no log-off or shut-down console event to a process that has
+// loaded user32, as this one has; the session's end reaches it instead as
+// messages to a top-level window. Message-only windows miss them, so the
+// window is an ordinary one that is never shown.
+void WatchSession() {
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = OnSessionMessage;
+  windowClass.hInstance = instance;
+  windowClass.lpszClassName = kSessionWindowClass;
+  if (RegisterClassExW(&windowClass) == 0) {
+    return;
+  }
+  const HWND window = CreateWindowExW(0, kSessionWindowClass, L"morvane", WS_OVERLAPPED, 0, 0, 0, 0,
+                                      nullptr, nullptr, instance, nullptr);
+  if (window == nullptr) {
+    return;
+  }
+  MSG message{};
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    DispatchMessageW(&message);
+  }
+}
+
+bool Install() {
+  if (!SetConsoleCtrlHandler(OnConsoleEvent, TRUE)) {
+    return false;
+  }
+  try {
+    std::thread(WatchSession).detach();
+  } catch (const std::system_error&) {
+    // Without the window the console's own events still arrive.
+  }
+  return true;
+}
+
+}  // namespace
+
+bool InstallEventHandler(EventHandler handler) {
+  CurrentHandler().store(handler);
+  // The routine and the window are set up once, however often the handler
+  // is replaced.
+  static const bool installed = Install();
+  return installed;
+}
+
+}  // namespace platform

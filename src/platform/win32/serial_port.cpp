@@ -1,0 +1,106 @@
+// A serial port opened as a file: synchronous, exclusive, one byte at a time.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+#include "platform/win32/code_pages.h"
+#include "platform/write_gate.h"
+
+namespace platform {
+namespace {
+
+// COM10 and above open only through the device namespace, and the lower
+// numbers open through it just as well.
+constexpr std::string_view kDeviceNamespace = R"(\\.\)";
+
+// A handle is a number the kernel hands out; no memory is reached through it.
+HANDLE ToHandle(PortHandle port) {
+  return reinterpret_cast<HANDLE>(  // NOLINT(performance-no-int-to-ptr)
+      static_cast<std::intptr_t>(port));
+}
+
+PortHandle ToPort(HANDLE handle) {
+  return static_cast<PortHandle>(reinterpret_cast<std::intptr_t>(handle));
+}
+
+BYTE ToStopBits(StopBits stopBits) {
+  switch (stopBits) {
+    case StopBits::OneAndHalf:
+      return ONE5STOPBITS;
+    case StopBits::Two:
+      return TWOSTOPBITS;
+    case StopBits::One:
+      break;
+  }
+  return ONESTOPBIT;
+}
+
+}  // namespace
+
+// Access denied on Windows means another program has the port, not a
+// missing permission, so failure carries nothing more.
+PortHandle OpenPort(const std::string& name, OpenFailure& /*failure*/) {
+  const std::string path =
+      name.starts_with(kDeviceNamespace) ? name : std::string(kDeviceNamespace) + name;
+  const HANDLE handle =
+      CreateFileW(win32::ToWide(path, CP_UTF8).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return handle == INVALID_HANDLE_VALUE ? kNoPort : ToPort(handle);
+}
+
+bool SetQueueSizes(PortHandle port, std::uint32_t inBytes, std::uint32_t outBytes) {
+  return SetupComm(ToHandle(port), inBytes, outBytes) != FALSE;
+}
+
+bool PurgePort(PortHandle port) {
+  return PurgeComm(ToHandle(port), PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR) !=
+         FALSE;
+}
+
+bool ApplyLineSettings(PortHandle port, const LineSettings& settings) {
+  const HANDLE handle = ToHandle(port);
+  DCB dcb{};
+  if (!GetCommState(handle, &dcb)) {
+    dcb = DCB{};
+  }
+  dcb.DCBlength = sizeof(DCB);
+  dcb.BaudRate = settings.baudRate;
+  dcb.fBinary = settings.binary ? TRUE : FALSE;
+  dcb.ByteSize = settings.byteSize;
+  dcb.fParity = settings.parityCheck ? TRUE : FALSE;
+  dcb.StopBits = ToStopBits(settings.stopBits);
+  return SetCommState(handle, &dcb) != FALSE;
+}
+
+bool SetTimeouts(PortHandle port, const PortTimeouts& timeouts) {
+  COMMTIMEOUTS commTimeouts{};
+  commTimeouts.ReadIntervalTimeout = 0;
+  commTimeouts.ReadTotalTimeoutMultiplier = 0;
+  commTimeouts.ReadTotalTimeoutConstant = timeouts.readTotalMs;
+  commTimeouts.WriteTotalTimeoutMultiplier = 0;
+  commTimeouts.WriteTotalTimeoutConstant = timeouts.writeTotalMs;
+  return SetCommTimeouts(ToHandle(port), &commTimeouts) != FALSE;
+}
+
+ReadOutcome ReadByte(PortHandle port) {
+  ReadOutcome outcome;
+  DWORD read = 0;
+  outcome.ok = ReadFile(ToHandle(port), &outcome.byte, 1, &read, nullptr) != FALSE;
+  outcome.count = read;
+  return outcome;
+}
+
+bool WriteByte(PortHandle port, char byte) {
+  return Gate().Through([port, byte] {
+    DWORD written = 0;
+    // A write that times out succeeds having written nothing.
+    return WriteFile(ToHandle(port), &byte, 1, &written, nullptr) != FALSE && written == 1;
+  });
+}
+
+void ClosePort(PortHandle port) { CloseHandle(ToHandle(port)); }
+
+}  // namespace platform

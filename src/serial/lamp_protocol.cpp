@@ -1,0 +1,26 @@
+#include "serial/lamp_protocol.h"
+
+#include "app/end_routines.h"
+#include "app/globals.h"
+#include "serial/line_assembly.h"
+#include "serial/serial_port.h"
+
+void CheckModuleName() {
+  dwRecvSize = 0;
+  const auto strInit = ReceiveLine(platform::NowMs() + kIdentityDeadlineMs);
+  if (!strInit) {
+    platform::WriteText("Arduinoから名称を受信できませんでした。\n");
+    FinishAndExit();
+  }
+  platform::WriteText("Arduinoから受信した名称は、「" + PrintableLine(*strInit) + "」です。\n\n");
+  if (*strInit != strModuleName) {
+    platform::WriteText("moduleが「Lumivantrexial」ではなく使えません。\n\n");
+    FinishAndExit();
+  }
+}
+
+void LampOff() {
+  SendCommand('r');
+  SendCommand('g');
+  SendCommand('b');
+}

@@ -1,0 +1,67 @@
+#include "serial/serial_port.h"
+
+#include "app/end_routines.h"
+#include "app/globals.h"
+#include "serial/line_assembly.h"
+#include "text/utf.h"
+
+namespace {
+
+std::string OpenFailureMessage(const std::string& port, const platform::OpenFailure& failure) {
+  std::string message = "入力されたCOMポート番号が開けません。\n";
+  if (failure.permissionDenied) {
+    const std::string group = failure.ownerGroup.empty() ? "dialout" : failure.ownerGroup;
+    message += "「" + port + "」を開く権限がありません。グループ「" + group +
+               "」に加わってください（sudo usermod -aG " + group +
+               " $USER を実行し、ログインし直してください）。\n";
+  }
+  return message;
+}
+
+void SetPortTimeouts(std::uint32_t readTotalMs) {
+  bResult =
+      platform::SetTimeouts(hComm, {.readTotalMs = readTotalMs, .writeTotalMs = kWriteTimeoutMs});
+  if (!bResult) FailAndExit("SetCommTimeouts FAILED\n");
+}
+
+}  // namespace
+
+void OpenSerialPort() {
+  const std::string port = text::Utf16ToUtf8(strCOMport);
+  platform::WriteText("ポート番号「" + port + "」を開きます。\n");
+
+  platform::OpenFailure failure;
+  hComm = platform::OpenPort(port, failure);
+  if (hComm == platform::kNoPort) FailAndExit(OpenFailureMessage(port, failure));
+  platform::WriteText("モジュールが適切に見つかりました。\n");
+
+  bResult = platform::SetQueueSizes(hComm, kQueueBytes, kQueueBytes);
+  if (!bResult) FailAndExit("SET UP FAILED\n");
+  // Whatever the board sent before this point is stale.
+  bResult = platform::PurgePort(hComm);
+  if (!bResult) FailAndExit("CLEAR FAILED\n");
+  bResult = platform::ApplyLineSettings(hComm, kLampLine);
+  if (!bResult) FailAndExit("SetCommState FAILED\n");
+  SetPortTimeouts(0);
+}
+
+void SendCommand(char command) {
+  bResult = platform::WriteByte(hComm, command);
+  if (!bResult) FailAndExit("装置に信号を送信できませんでした\n");
+}
+
+std::optional<std::string> ReceiveLine(std::uint64_t deadlineMs) {
+  std::string strRet;
+  for (;;) {
+    const std::uint64_t now = platform::NowMs();
+    if (now >= deadlineMs) return std::nullopt;
+    SetPortTimeouts(static_cast<std::uint32_t>(deadlineMs - now));
+    const platform::ReadOutcome read = platform::ReadByte(hComm);
+    bRead = read.ok;
+    dwRecvSize = read.count;
+    if (!bRead) FailAndExit("Recept FAILED\n");
+    if (read.count == 0) continue;  // the time-out passed; the deadline decides
+    cRecv = read.byte;
+    if (AppendLineByte(strRet, cRecv)) return strRet;
+  }
+}

@@ -1,0 +1,28 @@
+// The one connection to the lamp: opening it, one byte out, one line in.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/platform.h"
+
+inline constexpr platform::LineSettings kLampLine{.baudRate = 9600,
+                                                  .binary = true,
+                                                  .byteSize = 8,
+                                                  .parityCheck = false,
+                                                  .stopBits = platform::StopBits::One};
+inline constexpr std::uint32_t kQueueBytes = 1024;
+// A write that the line has not taken within this time is a failed send.
+inline constexpr std::uint32_t kWriteTimeoutMs = 1000;
+
+// Opens and configures strCOMport into hComm, or ends the program.
+void OpenSerialPort();
+
+// Writes one byte to the lamp, or ends the program.
+void SendCommand(char command);
+
+// The bytes up to the next CR without CR and LF, or nullopt when the line is
+// not complete by deadlineMs (platform::NowMs time). Ends the program when a
+// read fails.
+std::optional<std::string> ReceiveLine(std::uint64_t deadlineMs);

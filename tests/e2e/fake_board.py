@@ -1,0 +1,113 @@
+"""A lamp board on a pseudo-terminal, and a sysfs tree that shows it as USB."""
+
+import os
+import pty
+import select
+import subprocess
+import threading
+import time
+
+
+class FakeBoard:
+    """Sends an identity once the port has been opened and records every byte.
+
+    A pseudo-terminal has no DTR line: the opening is seen on the master as the
+    hang-up condition clearing, as a real board's reset would be.
+    """
+
+    def __init__(self, identity=b"Lumivantrexial\r\n", delay=0.3):
+        self.master, slave = pty.openpty()
+        self.path = os.ttyname(slave)
+        os.close(slave)
+        self.identity = identity
+        self.delay = delay
+        self.received = bytearray()
+        self.opened = threading.Event()
+        self._hung_up = False
+        self._stop = False
+        self._thread = threading.Thread(target=self._run, daemon=True)
+        self._thread.start()
+
+    def _run(self):
+        poller = select.poll()
+        poller.register(self.master, select.POLLIN)
+        while not self._stop and not self.opened.is_set():
+            events = poller.poll(20)
+            if not any(e & select.POLLHUP for _, e in events):
+                self.opened.set()
+            else:
+                time.sleep(0.02)
+        if self._stop:
+            return
+        time.sleep(self.delay)
+        if self.identity:
+            os.write(self.master, self.identity)
+        while not self._stop:
+            events = poller.poll(50)
+            for _, event in events:
+                if event & select.POLLIN:
+                    try:
+                        self.received += os.read(self.master, 4096)
+                    except OSError:
+                        return
+                elif event & select.POLLHUP:
+                    time.sleep(0.02)
+
+    def hang_up(self):
+        """The board is unplugged: the master end goes away."""
+        self._stop = True
+        self._thread.join()
+        os.close(self.master)
+        self._hung_up = True
+
+    def close(self):
+        if not self._hung_up:
+            self.hang_up()
+
+
+def make_sysfs(root, ports):
+    """ports: list of (tty name, USB product, device node path)."""
+    tty_class = os.path.join(root, "class", "tty")
+    os.makedirs(tty_class, exist_ok=True)
+    for index, (name, product, node) in enumerate(ports, start=1):
+        usb = os.path.join(root, "devices", "pci0000:00", "usb1", f"1-{index}")
+        interface = os.path.join(usb, f"1-{index}:1.0")
+        entry = os.path.join(interface, "tty", name)
+        os.makedirs(entry)
+        with open(os.path.join(usb, "idVendor"), "w") as f:
+            f.write("2341\n")
+        with open(os.path.join(usb, "product"), "w") as f:
+            f.write(product + "\n")
+        with open(os.path.join(entry, "uevent"), "w") as f:
+            f.write(f"MAJOR=136\nMINOR={index}\nDEVNAME={node[len('/dev/'):]}\n")
+        os.symlink(os.path.relpath(interface, entry), os.path.join(entry, "device"))
+        os.symlink(os.path.relpath(entry, tty_class), os.path.join(tty_class, name))
+
+
+def start_program(binary, workdir, sysfs):
+    return subprocess.Popen(
+        [binary],
+        cwd=workdir,
+        env=dict(os.environ, SYSFS_PATH=sysfs),
+        stdin=subprocess.PIPE,
+        stdout=subprocess.PIPE,
+        stderr=subprocess.PIPE,
+    )
+
+
+def wait_for_output(process, text, timeout=10.0):
+    """Reads standard output until text appears; returns what was read."""
+    seen = b""
+    deadline = time.monotonic() + timeout
+    fd = process.stdout.fileno()
+    while text.encode() not in seen:
+        remaining = deadline - time.monotonic()
+        if remaining <= 0:
+            raise AssertionError(f"timed out waiting for {text!r}; got {seen.decode(errors='replace')!r}")
+        ready, _, _ = select.select([fd], [], [], remaining)
+        if ready:
+            chunk = os.read(fd, 4096)
+            if not chunk:
+                raise AssertionError(f"output ended before {text!r}; got {seen.decode(errors='replace')!r}")
+            seen += chunk
+    return seen.decode("utf-8")

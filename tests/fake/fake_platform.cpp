@@ -1,0 +1,165 @@
+#include "fake/fake_platform.h"
+
+#include "app/globals.h"
+
+namespace fake {
+namespace {
+
+constexpr std::intptr_t kFakePort = 7;
+
+void Record(std::string call) { State().calls.push_back(std::move(call)); }
+
+std::string Joined(const std::string& prefix) {
+  std::string joined;
+  for (const std::string& call : State().calls) {
+    if (call.starts_with(prefix)) joined += call.substr(prefix.size());
+  }
+  return joined;
+}
+
+}  // namespace
+
+std::string Platform::Console() const { return Joined("text:"); }
+std::string Platform::Bytes() const { return Joined("byte:"); }
+
+Platform& State() {
+  static Platform state;
+  return state;
+}
+
+void Reset() {
+  State() = Platform{};
+  ArduinoNameList.clear();
+  PortNameList.clear();
+  PortNoList.clear();
+  strCOMport.clear();
+  FoundPortNoList.clear();
+  FoundPortNameList.clear();
+  MenuNumberList.clear();
+  strSelect.clear();
+  hComm = platform::kNoPort;
+  bResult = false;
+  bRead = false;
+  cRecv = 0;
+  dwRecvSize = 0;
+  cGreenCmd = 0;
+  cBlueCmd = 0;
+}
+
+platform::ReadOutcome Byte(char byte) { return {.ok = true, .count = 1, .byte = byte}; }
+
+void Receive(std::string_view bytes) {
+  for (const char byte : bytes) State().received.push_back(Byte(byte));
+}
+
+}  // namespace fake
+
+namespace platform {
+
+using fake::Record;
+using fake::State;
+
+void WriteText(std::string_view utf8) { Record("text:" + std::string(utf8)); }
+
+std::optional<std::string> ReadLine() {
+  Record("readline");
+  if (State().typedLines.empty()) return std::nullopt;
+  std::string line = State().typedLines.front();
+  State().typedLines.pop_front();
+  return line;
+}
+
+void Pause() { Record("pause"); }
+
+bool LowerPriority(std::uint32_t& errorCode) {
+  Record("priority");
+  errorCode = State().priorityError;
+  return State().priorityLowers;
+}
+
+bool InstallEventHandler(EventHandler handler) {
+  Record("handler");
+  if (State().handlerInstalls) State().handler = handler;
+  return State().handlerInstalls;
+}
+
+void ClaimEnd() { Record("claim"); }
+
+void EndProcess(int status) {
+  Record("end:" + std::to_string(status));
+  throw fake::ProcessEnded{status};
+}
+
+std::uint64_t NowMs() { return State().nowMs; }
+
+void SleepMs(std::uint32_t ms) {
+  Record("sleep:" + std::to_string(ms));
+  State().nowMs += ms;
+}
+
+PortHandle OpenPort(const std::string& name, OpenFailure& failure) {
+  Record("open:" + name);
+  if (!State().portOpens) {
+    failure = State().openFailure;
+    return kNoPort;
+  }
+  return static_cast<PortHandle>(fake::kFakePort);
+}
+
+bool SetQueueSizes(PortHandle /*port*/, std::uint32_t inBytes, std::uint32_t outBytes) {
+  Record("queues:" + std::to_string(inBytes) + "/" + std::to_string(outBytes));
+  return State().queuesSet;
+}
+
+bool PurgePort(PortHandle /*port*/) {
+  Record("purge");
+  return State().purges;
+}
+
+bool ApplyLineSettings(PortHandle /*port*/, const LineSettings& settings) {
+  Record("line");
+  State().lineSettings = settings;
+  return State().lineSettingsApply;
+}
+
+bool SetTimeouts(PortHandle /*port*/, const PortTimeouts& timeouts) {
+  State().timeouts = timeouts;
+  return State().timeoutsSet;
+}
+
+ReadOutcome ReadByte(PortHandle /*port*/) {
+  if (State().received.empty()) {
+    State().nowMs += State().timeouts.readTotalMs;
+    return {.ok = true, .count = 0, .byte = 0};
+  }
+  const ReadOutcome read = State().received.front();
+  State().received.pop_front();
+  return read;
+}
+
+bool WriteByte(PortHandle /*port*/, char byte) {
+  if (State().failingWrite == State().writes++) return false;
+  Record(std::string("byte:") + byte);
+  return true;
+}
+
+void ClosePort(PortHandle /*port*/) { Record("close"); }
+
+std::vector<std::u16string> ListPortFriendlyNames() { return State().friendlyNames; }
+
+bool EscPressedSinceLastQuery() {
+  if (State().cycles.empty()) {
+    State().current = {.esc = true, .shift = true};
+  } else {
+    State().current = State().cycles.front();
+    State().cycles.pop_front();
+  }
+  return State().current.esc;
+}
+
+bool ShiftIsDown() { return State().current.shift; }
+Toggle CapsLock() { return State().current.capsLock; }
+std::optional<ImeStatus> ForegroundIme() { return State().current.ime; }
+bool ScreenSaverRunning() { return State().current.screenSaver; }
+
+}  // namespace platform

@@ -1,0 +1,76 @@
+// A platform that records every call and replays scripted state, so the
+// program's logic runs in the tests as it would on a real system.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace fake {
+
+// Thrown by EndProcess, so that a test sees where and how the program ended.
+struct ProcessEnded {
+  int status;
+};
+
+// One monitor cycle's state, taken when the cycle asks for Esc.
+struct Cycle {
+  bool esc = false;
+  bool shift = false;
+  bool screenSaver = false;
+  platform::Toggle capsLock = platform::Toggle::Off;
+  std::optional<platform::ImeStatus> ime = std::nullopt;
+};
+
+inline constexpr platform::ImeStatus kImeOn{.openStatus = 1, .conversionMode = 0x9};
+inline constexpr platform::ImeStatus kImeOff{.openStatus = 0, .conversionMode = 0};
+
+struct Platform {
+  // What the program did, in order: "text:...", "byte:R", "sleep:100", "pause",
+  // "open:COM3", "close", "end:0", ...
+  std::vector<std::string> calls;
+
+  // Scripted answers.
+  std::deque<std::string> typedLines;
+  bool priorityLowers = true;
+  std::uint32_t priorityError = 0;
+  bool handlerInstalls = true;
+  bool portOpens = true;
+  platform::OpenFailure openFailure;
+  bool queuesSet = true;
+  bool purges = true;
+  bool lineSettingsApply = true;
+  bool timeoutsSet = true;
+  // Bytes the board sends; once they run out every read times out.
+  std::deque<platform::ReadOutcome> received;
+  // The write with this index (counted from 0) fails.
+  std::optional<std::size_t> failingWrite;
+  std::vector<std::u16string> friendlyNames;
+  // After the last scripted cycle the user presses Shift+Esc.
+  std::deque<Cycle> cycles;
+
+  // What the program left behind.
+  std::uint64_t nowMs = 1000;
+  std::optional<platform::LineSettings> lineSettings;
+  platform::PortTimeouts timeouts;
+  platform::EventHandler handler = nullptr;
+  std::size_t writes = 0;
+  Cycle current;
+
+  std::string Console() const;  // every text written, in order
+  std::string Bytes() const;    // every byte written to the port, in order
+};
+
+Platform& State();
+
+// A fresh fake and fresh program globals, for a test's start.
+void Reset();
+
+void Receive(std::string_view bytes);
+platform::ReadOutcome Byte(char byte);
+
+}  // namespace fake

@@ -1,0 +1,29 @@
+// Shared footing of the tests that run the program's logic on the fake.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "fake/fake_platform.h"
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override { fake::Reset(); }
+
+  fake::Platform& Fake() { return fake::State(); }
+
+  // Runs body, which must end the program; returns the status it ended with.
+  template <class Body>
+  int StatusOf(Body&& body) {
+    try {
+      body();
+    } catch (const fake::ProcessEnded& ended) {
+      return ended.status;
+    }
+    ADD_FAILURE() << "the program did not end";
+    return -1;
+  }
+
+  bool Called(const std::string& call) {
+    return std::find(Fake().calls.begin(), Fake().calls.end(), call) != Fake().calls.end();
+  }
+};

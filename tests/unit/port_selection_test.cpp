@@ -1,0 +1,105 @@
+// Enumerating, matching and choosing as the program does at start-up.
+#include "app/globals.h"
+#include "discovery/discovery.h"
+#include "fake/program_test.h"
+
+namespace {
+
+class PortSelectionTest : public ProgramTest {
+ protected:
+  int Select(std::vector<std::u16string> listed, std::vector<std::u16string> present) {
+    ArduinoNameList = std::move(listed);
+    Fake().friendlyNames = std::move(present);
+    EnumerateSerialPorts();
+    return SelectSerialPort();
+  }
+};
+
+TEST_F(PortSelectionTest, EnumerationKeepsTheListsParallel) {
+  Fake().friendlyNames = {u"Arduino Uno (COM3)", u"Printer Port (LPT1)", u"NoParens"};
+  EnumerateSerialPorts();
+  EXPECT_EQ(PortNoList, (std::vector<std::u16string>{u"COM3", u"LPT1", u"NoParens"}));
+  EXPECT_EQ(PortNameList,
+            (std::vector<std::u16string>{u"Arduino Uno", u"Printer Port", u"NoParens"}));
+}
+
+TEST_F(PortSelectionTest, OneMatchIsTakenWithoutAsking) {
+  EXPECT_EQ(Select({u"Arduino Uno"}, {u"Communications Port (COM1)", u"Arduino Uno (COM3)"}), 1);
+  EXPECT_EQ(strCOMport, u"COM3");
+  EXPECT_EQ(Fake().Console(), "見つけたポート番号は、COM3\n");
+  EXPECT_FALSE(Called("readline"));
+}
+
+TEST_F(PortSelectionTest, ADeviceListedTwiceIsStillOneMatch) {
+  EXPECT_EQ(Select({u"Arduino Uno", u"Arduino Uno"}, {u"Arduino Uno (COM3)"}), 1);
+  EXPECT_EQ(strCOMport, u"COM3");
+  EXPECT_FALSE(Called("readline"));
+}
+
+TEST_F(PortSelectionTest, SeveralMatchesShowTheMenuInListOrder) {
+  Fake().typedLines = {"12"};
+  EXPECT_EQ(
+      Select({u"Arduino Mega", u"Arduino Uno"}, {u"Arduino Uno (COM3)", u"Arduino Mega (COM12)"}),
+      1);
+  EXPECT_EQ(Fake().Console(),
+            "\nふたつ以上のArduino(互換機含む)が見つかりました。\n"
+            "どれを使うか選択してください。\n"
+            "数字を入力して[Enter]キーを押してください。\n\n"
+            "[12] COM12 : Arduino Mega\n"
+            "[3] COM3 : Arduino Uno\n"
+            "\n"
+            "入力された番号は、12\n"
+            "選択されたポート番号は、COM12\n");
+  EXPECT_EQ(strCOMport, u"COM12");
+  EXPECT_EQ(MenuNumberList, (std::vector<std::int32_t>{12, 3}));
+}
+
+TEST_F(PortSelectionTest, TheChosenRowsOwnPortIsOpenedNotComAndTheNumber) {
+  Fake().typedLines = {"1"};
+  Select({u"Arduino Uno"}, {u"Arduino Uno (LPT1)", u"Arduino Uno (COM1)"});
+  // Both names give 1, so the rows are numbered 1, 2 in order.
+  EXPECT_EQ(MenuNumberList, (std::vector<std::int32_t>{1, 2}));
+  EXPECT_EQ(strCOMport, u"LPT1");
+}
+
+TEST_F(PortSelectionTest, TypedVariantsOfANumberChooseItsRow) {
+  for (const std::string typed : {"03", "3abc", " 3", "３"}) {
+    fake::Reset();
+    Fake().typedLines = {typed};
+    Select({u"Arduino Uno"}, {u"Arduino Uno (COM3)", u"Arduino Uno (COM4)"});
+    EXPECT_EQ(strCOMport, u"COM3") << typed;
+    EXPECT_NE(Fake().Console().find("入力された番号は、" + typed + "\n"), std::string::npos);
+  }
+}
+
+TEST_F(PortSelectionTest, InputThatNamesNoRowLeavesThePortUnchosen) {
+  for (const std::optional<std::string>& typed :
+       {std::optional<std::string>("5"), std::optional<std::string>(""),
+        std::optional<std::string>("abc"), std::optional<std::string>("99999999999999"),
+        std::optional<std::string>()}) {
+    fake::Reset();
+    if (typed) Fake().typedLines = {*typed};
+    EXPECT_EQ(Select({u"Arduino Uno"}, {u"Arduino Uno (COM3)", u"Arduino Uno (COM4)"}), 1);
+    EXPECT_EQ(strCOMport, u"");
+    EXPECT_EQ(Fake().Console().find("入力された番号は"), std::string::npos);
+  }
+}
+
+TEST_F(PortSelectionTest, DevicePathsAreNumberedInOrder) {
+  Fake().typedLines = {"2"};
+  Select({u"Arduino Uno"}, {u"Arduino Uno (/dev/ttyACM0)", u"Arduino Uno (/dev/ttyACM1)"});
+  EXPECT_NE(
+      Fake().Console().find("[1] /dev/ttyACM0 : Arduino Uno\n[2] /dev/ttyACM1 : Arduino Uno\n"),
+      std::string::npos);
+  EXPECT_EQ(strCOMport, u"/dev/ttyACM1");
+}
+
+TEST_F(PortSelectionTest, NoMatchReturnsZeroAfterItsTwoMessages) {
+  EXPECT_EQ(Select({u"arduino uno"}, {u"Arduino Uno (COM3)"}), 0);
+  EXPECT_TRUE(
+      Fake().Console().starts_with("Arduino(互換機含む)がひとつも見つかりませんでした。\n"));
+  EXPECT_EQ(DescribePortsPresent(),
+            "見つかったシリアルポートの名称は次のとおりです。\n  COM3 : Arduino Uno\n");
+}
+
+}  // namespace

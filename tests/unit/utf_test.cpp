@@ -1,0 +1,118 @@
+#include "text/utf.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+
+namespace {
+
+struct WellFormed {
+  std::string_view utf8;
+  std::u16string_view utf16;
+};
+
+// Each boundary of each sequence length, and the edges around the surrogates.
+constexpr WellFormed kWellFormed[] = {
+    {"", u""},
+    {std::string_view("a\0b", 3), std::u16string_view(u"a\0b", 3)},
+    {"\x7F", u"\u007F"},
+    {"\xC2\x80", u"\u0080"},
+    {"\xC3\xA9t\xC3\xA9", u"\u00E9t\u00E9"},
+    {"\xDF\xBF", u"\u07FF"},
+    {"\xE0\xA0\x80", u"\u0800"},
+    {"\xE2\x82\xAC", u"\u20AC"},
+    {"\xED\x9F\xBF", u"\uD7FF"},
+    {"\xEE\x80\x80", u"\uE000"},
+    {"\xEF\xBF\xBF", u"\uFFFF"},
+    {"\xF0\x90\x80\x80", u"\U00010000"},
+    {"\xF0\x9F\x98\x80", u"\U0001F600"},
+    {"\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
+    {"Arduino \xE3\x83\x9C\xE3\x83\xBC\xE3\x83\x89", u"Arduino \u30DC\u30FC\u30C9"},
+};
+
+TEST(Utf8ToUtf16, DecodesWellFormedText) {
+  for (const auto& [utf8, utf16] : kWellFormed) {
+    SCOPED_TRACE(testing::PrintToString(std::string(utf8)));
+    EXPECT_EQ(text::Utf8ToUtf16(utf8), std::u16string(utf16));
+  }
+}
+
+TEST(Utf16ToUtf8, EncodesWellFormedText) {
+  for (const auto& [utf8, utf16] : kWellFormed) {
+    SCOPED_TRACE(testing::PrintToString(std::string(utf8)));
+    EXPECT_EQ(text::Utf16ToUtf8(utf16), utf8);
+  }
+}
+
+TEST(Utf8ToUtf16, RefusesIllFormedText) {
+  constexpr std::string_view kIllFormed[] = {
+      "\xC0\x80",          // overlong NUL
+      "\xC1\xBF",          // overlong U+007F
+      "\xE0\x9F\xBF",      // overlong U+07FF
+      "\xF0\x8F\xBF\xBF",  // overlong U+FFFF
+      "\xED\xA0\x80",      // surrogate U+D800
+      "\xED\xBF\xBF",      // surrogate U+DFFF
+      "\xF4\x90\x80\x80",  // U+110000
+      "\xF5\x80\x80\x80",  // lead byte past U+10FFFF
+      "\xFF",
+      "\x80",  // continuation without a lead
+      "\xC3",  // cut off at the end
+      "\xE2\x82",
+      "\xF0\x9F\x98",
+      "\xC3Z",  // cut off by an ASCII byte
+      "\xE2\x82Z",
+      "ab\xFFgh",
+      "\xE2\x82\xAC\x80",  // a stray continuation after a whole sequence
+  };
+  for (const std::string_view utf8 : kIllFormed) {
+    SCOPED_TRACE(testing::PrintToString(std::string(utf8)));
+    EXPECT_EQ(text::Utf8ToUtf16(utf8), std::nullopt);
+  }
+}
+
+TEST(Utf8ToUtf16Lossy, KeepsWellFormedText) {
+  for (const auto& [utf8, utf16] : kWellFormed) {
+    SCOPED_TRACE(testing::PrintToString(std::string(utf8)));
+    EXPECT_EQ(text::Utf8ToUtf16Lossy(utf8), utf16);
+  }
+}
+
+TEST(Utf8ToUtf16Lossy, ReplacesEachMaximalIllFormedPiece) {
+  const struct {
+    std::string_view utf8;
+    std::u16string_view utf16;
+  } cases[] = {
+      {"a\xFFz", u"a\uFFFDz"},
+      {"\xE2\x82Z", u"\uFFFDZ"},  // one piece: the two bytes could have begun U+20AC
+      {"\xE2\x82", u"\uFFFD"},
+      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},  // ED cannot go on with A0
+      {"\xC0\x80", u"\uFFFD\uFFFD"},
+      {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
+      {"\xF0\x9F\x98\xF0\x9F\x98\x80", u"\uFFFD\U0001F600"},
+  };
+  for (const auto& [utf8, utf16] : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::string(utf8)));
+    EXPECT_EQ(text::Utf8ToUtf16Lossy(utf8), utf16);
+  }
+}
+
+TEST(Utf16ToUtf8, ReplacesUnpairedSurrogates) {
+  const struct {
+    std::u16string utf16;
+    std::string_view utf8;
+  } cases[] = {
+      {{char16_t{0xD800}}, "\xEF\xBF\xBD"},
+      {{char16_t{0xDC00}}, "\xEF\xBF\xBD"},
+      {{u'a', char16_t{0xD83D}}, "a\xEF\xBF\xBD"},
+      {{char16_t{0xD83D}, u'z'}, "\xEF\xBF\xBDz"},
+      {{char16_t{0xDE00}, char16_t{0xD83D}}, "\xEF\xBF\xBD\xEF\xBF\xBD"},
+      {{char16_t{0xD83D}, char16_t{0xD83D}, char16_t{0xDE00}}, "\xEF\xBF\xBD\xF0\x9F\x98\x80"},
+  };
+  for (const auto& [utf16, utf8] : cases) {
+    SCOPED_TRACE(testing::PrintToString(utf16));
+    EXPECT_EQ(text::Utf16ToUtf8(utf16), utf8);
+  }
+}
+
+}  // namespace
