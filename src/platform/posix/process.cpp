@@ -35,14 +35,17 @@ ConsoleEvent EventFor(int signal) {
   }
 }
 
-// The default action of a signal that the handler left alone.
-void TakeDefaultAction(int signal) {
-  std::signal(signal, SIG_DFL);
+// The default action of a signal that the handler left alone: the process
+// dies of it, or, should that not happen, ends as a shell reports it.
+[[noreturn]] void TakeDefaultAction(int signal) {
   sigset_t only;
   sigemptyset(&only);
   sigaddset(&only, signal);
-  pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
-  std::raise(signal);
+  if (std::signal(signal, SIG_DFL) != SIG_ERR &&
+      pthread_sigmask(SIG_UNBLOCK, &only, nullptr) == 0 && std::raise(signal) == 0) {
+    ::pause();
+  }
+  ::_exit(128 + signal);
 }
 
 EventHandler& InstalledHandler() {
