@@ -52,6 +52,7 @@ bool WriteByte(PortHandle /*port*/, char /*byte*/) {
 
 void ClosePort(PortHandle /*port*/) {}
 std::vector<std::u16string> ListPortFriendlyNames() { return {}; }
+bool KeyboardReachable() { return true; }
 bool EscPressedSinceLastQuery() { return false; }
 bool ShiftIsDown() { return false; }
 Toggle CapsLock() { return Phase(7) ? Toggle::On : Toggle::Off; }

@@ -29,6 +29,10 @@ void InstallHandler(MonitorLocals& locals) {
       "ボタンを押してこのウィンドウを閉じてしまうと終了してしまいますので、このウィンドウが邪魔な場"
       "合は"
       "[－]ボタンを押して最小化してください。\n\n");
+  if (!platform::KeyboardReachable()) {
+    platform::WriteText(
+        "Xのディスプレイに接続できないため、Caps Lockと[Shift]キー + [Esc]キーは使えません。\n");
+  }
 }
 
 }  // namespace

@@ -118,6 +118,10 @@ std::vector<std::u16string> ListPortFriendlyNames();
 
 // ---- Keyboard, input method and screen saver ------------------------------
 
+// False where Caps Lock and Shift+Esc cannot be read at all (a POSIX
+// system without an X display).
+bool KeyboardReachable();
+
 // True when Esc was pressed since the previous call.
 bool EscPressedSinceLastQuery();
 // Asked right after an Esc press: whether Shift is down (where key events

@@ -84,11 +84,16 @@ def make_sysfs(root, ports):
         os.symlink(os.path.relpath(entry, tty_class), os.path.join(tty_class, name))
 
 
-def start_program(binary, workdir, sysfs):
+def start_program(binary, workdir, sysfs, display=None):
+    """Without a display unless one is given, whatever the caller's desktop."""
+    env = dict(os.environ, SYSFS_PATH=sysfs)
+    env.pop("DISPLAY", None)
+    if display:
+        env["DISPLAY"] = display
     return subprocess.Popen(
         [binary],
         cwd=workdir,
-        env=dict(os.environ, SYSFS_PATH=sysfs),
+        env=env,
         stdin=subprocess.PIPE,
         stdout=subprocess.PIPE,
         stderr=subprocess.PIPE,

@@ -12,6 +12,7 @@ from fake_board import FakeBoard, make_sysfs, start_program, wait_for_output
 BINARY = os.environ["MORVANE_BINARY"]
 INSTRUCTIONS = "[Shift]キー + [Esc]キーを合わせて押すと終了します。\n\n"
 END = "\n終了しました。\n"
+NO_DISPLAY = "Xのディスプレイに接続できないため、Caps Lockと[Shift]キー + [Esc]キーは使えません。\n"
 
 
 class ProgramTest(unittest.TestCase):
@@ -64,7 +65,7 @@ class ProgramTest(unittest.TestCase):
             "Arduinoから受信した名称は、「Lumivantrexial」です。\n\n"
             + INSTRUCTIONS
             + "[×]ボタンを押してこのウィンドウを閉じてしまうと終了してしまいますので、"
-            "このウィンドウが邪魔な場合は[－]ボタンを押して最小化してください。\n\n" + END,
+            "このウィンドウが邪魔な場合は[－]ボタンを押して最小化してください。\n\n" + NO_DISPLAY + END,
         )
         time.sleep(0.2)
         self.assertEqual(bytes(board.received), b"rgb")

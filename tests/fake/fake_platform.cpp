@@ -147,6 +147,11 @@ void ClosePort(PortHandle /*port*/) { Record("close"); }
 
 std::vector<std::u16string> ListPortFriendlyNames() { return State().friendlyNames; }
 
+bool KeyboardReachable() {
+  Record("keyboard");
+  return State().keyboardReachable;
+}
+
 bool EscPressedSinceLastQuery() {
   if (State().cycles.empty()) {
     State().current = {.esc = true, .shift = true};

@@ -39,6 +39,7 @@ struct Platform {
   bool priorityLowers = true;
   std::uint32_t priorityError = 0;
   bool handlerInstalls = true;
+  bool keyboardReachable = true;
   bool portOpens = true;
   platform::OpenFailure openFailure;
   bool queuesSet = true;

@@ -46,6 +46,17 @@ TEST_F(EndPathsTest, AHappyRunPrintsEverythingInOrderAndEndsDark) {
   EXPECT_FALSE(Called("close"));
 }
 
+TEST_F(EndPathsTest, SaysWhenTheKeyboardCannotBeReadAndGoesOn) {
+  Fake().keyboardReachable = false;
+  Fake().cycles = {{.ime = kImeOn}};
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(
+      Fake().Console(),
+      std::string(kStart) + std::string(kInstructions) +
+          "Xのディスプレイに接続できないため、Caps Lockと[Shift]キー + [Esc]キーは使えません。\n"
+          "IMEがONです。\n\n終了しました。\n");
+}
+
 TEST_F(EndPathsTest, LowersThePriorityBeforeOpeningThePort) {
   Run();
   const auto priority = std::find(Fake().calls.begin(), Fake().calls.end(), "priority");

@@ -22,6 +22,9 @@ constexpr SHORT kToggledOn = 1;
 
 }  // namespace
 
+// The keyboard is always there to ask on Windows.
+bool KeyboardReachable() { return true; }
+
 bool EscPressedSinceLastQuery() { return (GetAsyncKeyState(VK_ESCAPE) & 1) != 0; }
 
 bool ShiftIsDown() { return GetKeyState(VK_SHIFT) < 0; }

@@ -1,0 +1,48 @@
+// Prints the desktop's readings every 100 ms, asked in the order the monitor
+// asks for them, for the end-to-end script to check.
+#include <chrono>
+#include <cstdlib>
+#include <iostream>
+#include <thread>
+
+#include "platform/platform.h"
+
+namespace {
+
+const char* Name(platform::Toggle toggle) {
+  switch (toggle) {
+    case platform::Toggle::On:
+      return "on";
+    case platform::Toggle::Off:
+      return "off";
+    default:
+      return "unknown";
+  }
+}
+
+const char* Name(const std::optional<platform::ImeStatus>& ime) {
+  if (!ime) return "none";
+  return ime->openStatus != 0 && (ime->conversionMode & (1 | 8)) != 0 ? "on" : "off";
+}
+
+void PrintOnePoll() {
+  const bool esc = platform::EscPressedSinceLastQuery();
+  const bool shift = esc && platform::ShiftIsDown();
+  const bool saver = platform::ScreenSaverRunning();
+  const platform::Toggle caps = platform::CapsLock();
+  const auto ime = platform::ForegroundIme();
+  std::cout << "esc=" << esc << " shift=" << shift << " saver=" << saver << " caps=" << Name(caps)
+            << " ime=" << Name(ime) << std::endl;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const long polls = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 600;
+  std::cout << "keyboard " << (platform::KeyboardReachable() ? "reachable" : "unreachable")
+            << std::endl;
+  for (long poll = 0; poll < polls; ++poll) {
+    PrintOnePoll();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+}

@@ -1,0 +1,140 @@
+# A private desktop for the desktop sources' scripts, sourced by them: an X
+# server, a session bus, fcitx5 with a US layout and Anthy, an input context
+# with focus and a stand-in screen saver. Every process is ended by its id.
+# shellcheck shell=bash
+
+DESKTOP_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+SYSTEM_PYTHON=/usr/bin/python3  # python3-dbus and python3-gi live there
+STARTED_PIDS=()
+
+# Runs the calling script again inside a session bus of its own.
+run_in_private_session_bus() {
+  if [[ -z ${MORVANE_PRIVATE_BUS:-} ]]; then
+    exec dbus-run-session -- env MORVANE_PRIVATE_BUS=1 bash "$0" "$@"
+  fi
+}
+
+# require_tools [TOOL...]: the common tools and the ones named.
+require_tools() {
+  local tool missing=()
+  for tool in Xvfb xdotool xset dbus-run-session dbus-send "$SYSTEM_PYTHON" "$@"; do
+    command -v "$tool" >/dev/null || missing+=("$tool")
+  done
+  "$SYSTEM_PYTHON" -c 'import dbus, gi' 2>/dev/null || missing+=("python3-dbus/python3-gi")
+  if ((${#missing[@]})); then
+    echo "missing: ${missing[*]}" >&2
+    exit 2
+  fi
+}
+
+# Makes the scratch folder $WORK, with a home of its own for fcitx5 and
+# IBus, and clears everything away on exit.
+begin_work() {
+  WORK=$(mktemp -d)
+  trap 'stop_started; rm -rf "$WORK"' EXIT
+  export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/config" XDG_CACHE_HOME="$WORK/cache"
+  mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME"
+}
+
+stop_started() {
+  local pid
+  for pid in "${STARTED_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${STARTED_PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done
+  STARTED_PIDS=()
+}
+
+# stop PID: ends one started process and waits for it.
+stop() {
+  local pid kept=()
+  kill "$1" 2>/dev/null || true
+  wait "$1" 2>/dev/null || true
+  for pid in "${STARTED_PIDS[@]}"; do [[ $pid == "$1" ]] || kept+=("$pid"); done
+  STARTED_PIDS=("${kept[@]}")
+}
+
+wait_until() {
+  local tries=$1
+  shift
+  while ((tries-- > 0)); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+name_owned() {
+  dbus-send --session --print-reply=literal --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+    org.freedesktop.DBus.NameHasOwner "string:$1" 2>/dev/null | grep -q true
+}
+
+# -noreset keeps the keyboard's locks between clients, so that xdotool can
+# toggle Caps Lock.
+start_x_server() {
+  local display_file="$WORK/display"
+  Xvfb -displayfd 3 -noreset -nolisten tcp 3>"$display_file" 2>"$WORK/xvfb.log" &
+  XVFB_PID=$!
+  STARTED_PIDS+=("$XVFB_PID")
+  wait_until 50 test -s "$display_file" || { echo "Xvfb did not start" >&2; return 1; }
+  DISPLAY=":$(cat "$display_file")"
+  export DISPLAY
+}
+
+start_fcitx5() {
+  mkdir -p "$XDG_CONFIG_HOME/fcitx5"
+  cat >"$XDG_CONFIG_HOME/fcitx5/profile" <<'PROFILE'
+[Groups/0]
+Name=Default
+Default Layout=us
+DefaultIM=anthy
+
+[Groups/0/Items/0]
+Name=keyboard-us
+Layout=
+
+[Groups/0/Items/1]
+Name=anthy
+Layout=
+
+[GroupOrder]
+0=Default
+PROFILE
+  fcitx5 --disable=all --enable=dbus,dbusfrontend,keyboard,anthy >"$WORK/fcitx5.log" 2>&1 &
+  FCITX_PID=$!
+  STARTED_PIDS+=("$FCITX_PID")
+  wait_until 100 name_owned org.fcitx.Fcitx5 || { echo "fcitx5 did not start" >&2; return 1; }
+}
+
+start_input_context() {
+  "$SYSTEM_PYTHON" "$DESKTOP_HERE/input_context_client.py" >"$WORK/client.log" 2>&1 &
+  CLIENT_PID=$!
+  STARTED_PIDS+=("$CLIENT_PID")
+  wait_until 50 test -s "$WORK/client.log" || { echo "no input context" >&2; return 1; }
+}
+
+start_screen_saver() {
+  "$SYSTEM_PYTHON" "$DESKTOP_HERE/screen_saver_service.py" >"$WORK/saver.log" 2>&1 &
+  SAVER_PID=$!
+  STARTED_PIDS+=("$SAVER_PID")
+  wait_until 50 name_owned org.freedesktop.ScreenSaver || {
+    echo "no screen saver service" >&2
+    return 1
+  }
+}
+
+ibus_answers() { ibus list-engine >/dev/null 2>&1; }
+
+# The engines are Python programs run by "python3": the system's, which has
+# their modules, must come first in PATH.
+start_ibus_daemon() {
+  PATH="/usr/bin:$PATH" ibus-daemon --single --panel=disable --emoji-extension=disable \
+    --config=disable --cache=none >>"$WORK/ibus.log" 2>&1 &
+  IBUS_PID=$!
+  STARTED_PIDS+=("$IBUS_PID")
+  wait_until 100 ibus_answers || { echo "ibus-daemon did not start" >&2; return 1; }
+}
+
+# saver_call METHOD true|false: drives the stand-in screen saver.
+saver_call() {
+  dbus-send --session --print-reply --dest=org.freedesktop.ScreenSaver \
+    /org/freedesktop/ScreenSaver "org.morvane.Test.ScreenSaver.$1" "boolean:$2"
+}

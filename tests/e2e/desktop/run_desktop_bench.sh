@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Runs desktop_poll_bench against the private desktop of desktop_session.sh
+# (Xvfb, fcitx5 with a focused input context, a stand-in screen saver), and
+# tells what the X server and fcitx5 spent answering it.
+#
+#   run_desktop_bench.sh PATH/TO/desktop_poll_bench [polls] [seconds]
+set -euo pipefail
+
+BENCH=$(realpath "${1:?usage: run_desktop_bench.sh PATH/TO/desktop_poll_bench [polls] [seconds]}")
+source "$(dirname "$0")/desktop_session.sh"
+require_tools fcitx5 fcitx5-remote
+run_in_private_session_bus "$@"
+begin_work
+
+# cpu_ms PID: the process's user and system time so far.
+cpu_ms() {
+  local fields
+  read -ra fields <<<"$(sed 's/^.*) //' "/proc/$1/stat")"
+  echo $(((fields[11] + fields[12]) * 1000 / $(getconf CLK_TCK)))
+}
+
+start_x_server
+start_screen_saver
+start_fcitx5
+start_input_context
+fcitx5-remote -o
+
+x_before=$(cpu_ms "$XVFB_PID")
+fcitx_before=$(cpu_ms "$FCITX_PID")
+"$BENCH" "${2:-1000}" "${3:-60}"
+echo "answering it: Xvfb $(($(cpu_ms "$XVFB_PID") - x_before)) ms," \
+  "fcitx5 $(($(cpu_ms "$FCITX_PID") - fcitx_before)) ms of CPU"
