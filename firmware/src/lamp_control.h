@@ -1,0 +1,34 @@
+#ifndef MORVANE_FIRMWARE_LAMP_CONTROL_H
+#define MORVANE_FIRMWARE_LAMP_CONTROL_H
+
+#include <stdint.h>
+
+namespace lamp {
+
+enum Colour : uint8_t {
+  kRed = 1U << 0U,
+  kGreen = 1U << 1U,
+  kBlue = 1U << 2U,
+};
+
+// The host refreshes about ten times a second; this much silence means it is gone
+// (killed, crashed, or the computer went to sleep) and the lamp must not stay lit.
+constexpr uint16_t kSilenceTimeoutMs = 3000;
+
+// Turns received bytes into the lamp's colour state. Times are a free-running
+// millisecond counter that may wrap around.
+class LampControl {
+ public:
+  // Every byte counts as a sign of life, even one that is not a command.
+  void on_byte(uint8_t byte, uint16_t now_ms);
+  void on_tick(uint16_t now_ms);
+  uint8_t colours() const { return colours_; }
+
+ private:
+  uint8_t colours_ = 0;
+  uint16_t last_byte_ms_ = 0;
+};
+
+}  // namespace lamp
+
+#endif

@@ -1,0 +1,40 @@
+#ifndef SIMLAMP_LED_WATCH_H
+#define SIMLAMP_LED_WATCH_H
+
+#include <sim_avr.h>
+
+#include <cstdint>
+#include <functional>
+
+namespace simlamp {
+
+// Follows the Uno's pins 9, 10 and 11 (red, green, blue) through every write to the
+// registers that decide their level, and reports when the set of lit colours changes.
+// A colour is lit when its pin is an output at the LED's active level for any part of
+// the PWM period.
+class LedWatch {
+ public:
+  using Listener = std::function<void(uint8_t colours)>;
+
+  LedWatch(avr_t* avr, bool common_anode, Listener on_change);
+  LedWatch(const LedWatch&) = delete;
+  LedWatch& operator=(const LedWatch&) = delete;
+
+  // A reset clears the registers without the writes this class listens to.
+  void refresh();
+  uint8_t colours() const { return colours_; }
+
+ private:
+  static void on_register_write(avr_irq_t* irq, uint32_t value, void* param);
+  uint8_t read_colours();
+
+  avr_t* avr_;
+  bool common_anode_;
+  Listener on_change_;
+  uint8_t colours_ = 0;
+  bool warned_unmodelled_ = false;
+};
+
+}  // namespace simlamp
+
+#endif

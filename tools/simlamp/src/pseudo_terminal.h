@@ -1,0 +1,38 @@
+#ifndef SIMLAMP_PSEUDO_TERMINAL_H
+#define SIMLAMP_PSEUDO_TERMINAL_H
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace simlamp {
+
+// The lamp's serial port: a pseudo-terminal whose slave side the host program opens
+// like a real serial device. Throws std::system_error when the system refuses one.
+class PseudoTerminal {
+ public:
+  PseudoTerminal();
+  ~PseudoTerminal();
+  PseudoTerminal(const PseudoTerminal&) = delete;
+  PseudoTerminal& operator=(const PseudoTerminal&) = delete;
+
+  const std::string& slave_path() const { return slave_path_; }
+
+  // True while some process holds the slave side open.
+  bool peer_present() const;
+
+  // Reads what the peer wrote, at most into.size() bytes; returns how many were read.
+  std::size_t read_some(std::span<uint8_t> into);
+
+  // Writes what the peer's input queue takes now; returns how many bytes were taken.
+  std::size_t write_some(std::span<const uint8_t> bytes);
+
+ private:
+  int master_ = -1;
+  std::string slave_path_;
+};
+
+}  // namespace simlamp
+
+#endif

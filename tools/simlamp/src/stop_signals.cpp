@@ -1,0 +1,46 @@
+#include "stop_signals.h"
+
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
+namespace simlamp {
+
+namespace {
+
+sigset_t stop_set() {
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGINT);
+  sigaddset(&set, SIGTERM);
+  sigaddset(&set, SIGHUP);
+  return set;
+}
+
+int open_signal_fd() {
+  const sigset_t set = stop_set();
+  if (sigprocmask(SIG_BLOCK, &set, nullptr) != 0) {
+    throw std::system_error(errno, std::generic_category(), "sigprocmask");
+  }
+  const int fd = signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
+  if (fd < 0) {
+    throw std::system_error(errno, std::generic_category(), "signalfd");
+  }
+  return fd;
+}
+
+}  // namespace
+
+StopSignals::StopSignals() : fd_(open_signal_fd()) {}
+
+StopSignals::~StopSignals() { close(fd_); }
+
+bool StopSignals::raised() const {
+  signalfd_siginfo info{};
+  return read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info);
+}
+
+}  // namespace simlamp

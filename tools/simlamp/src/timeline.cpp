@@ -1,0 +1,71 @@
+#include "timeline.h"
+
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <string>
+#include <system_error>
+
+#include "lamp_colours.h"
+
+namespace simlamp {
+
+namespace {
+
+struct ColourName {
+  uint8_t colour;
+  const char* name;
+  const char* ansi;
+};
+
+constexpr std::array kColourNames = {
+    ColourName{kRed, "red", "\x1b[31m"},
+    ColourName{kGreen, "green", "\x1b[32m"},
+    ColourName{kBlue, "blue", "\x1b[34m"},
+};
+
+std::string stamp(double seconds) {
+  std::array<char, 32> digits{};
+  const auto result =
+      std::to_chars(digits.begin(), digits.end(), seconds, std::chars_format::fixed, 6);
+  return "t=" + std::string(digits.begin(), result.ptr) + "s ";
+}
+
+}  // namespace
+
+void Timeline::colours(double seconds, uint8_t colours) {
+  std::string line = stamp(seconds);
+  for (const ColourName& entry : kColourNames) {
+    if (&entry != kColourNames.data()) {
+      line += ' ';
+    }
+    line += entry.name;
+    line += (colours & entry.colour) != 0 ? "=on" : "=off";
+  }
+  if (colour_blocks_) {
+    line += "  ";
+    for (const ColourName& entry : kColourNames) {
+      const bool lit = (colours & entry.colour) != 0;
+      line += lit ? entry.ansi : "\x1b[90m";
+      line += lit ? "\u2588\u2588" : "\u2591\u2591";
+      line += "\x1b[0m";
+    }
+  }
+  write_line(line);
+}
+
+void Timeline::event(double seconds, std::string_view text) {
+  std::string line = stamp(seconds);
+  line += text;
+  write_line(line);
+}
+
+void Timeline::write_line(std::string& line) {
+  line += '\n';
+  // Flushed at once: tests and demos read the timeline through a pipe as it happens.
+  if (std::fwrite(line.data(), 1, line.size(), out_) != line.size() || std::fflush(out_) != 0) {
+    throw std::system_error(errno, std::generic_category(), "writing the timeline");
+  }
+}
+
+}  // namespace simlamp

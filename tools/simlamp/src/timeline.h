@@ -1,0 +1,31 @@
+#ifndef SIMLAMP_TIMELINE_H
+#define SIMLAMP_TIMELINE_H
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace simlamp {
+
+// Writes one line per lamp change or event, stamped with simulated seconds:
+//   t=1.518204s red=off green=on blue=off
+//   t=5.000000s port-opened
+class Timeline {
+ public:
+  // colour_blocks adds a coloured block per lit colour, for a terminal.
+  Timeline(std::FILE* out, bool colour_blocks) : out_(out), colour_blocks_(colour_blocks) {}
+
+  void colours(double seconds, uint8_t colours);
+  void event(double seconds, std::string_view text);
+
+ private:
+  void write_line(std::string& line);
+
+  std::FILE* out_;
+  bool colour_blocks_;
+};
+
+}  // namespace simlamp
+
+#endif
