@@ -13,25 +13,31 @@ bool ShiftEscPressed() {
   return platform::EscPressedSinceLastQuery() && platform::ShiftIsDown();
 }
 
-void FollowScreenSaver(MonitorLocals& locals) {
+// True while the lamp is to stay dark for the screen saver.
+bool FollowScreenSaver(MonitorLocals& locals) {
   locals.pvParam = platform::ScreenSaverRunning();
   const SaverDecision saver = DecideScreenSaver(locals.pvParam, locals.bSaverMsgShown);
   if (saver.lampOff) ScreenSaverOff();
   if (!saver.message.empty()) platform::WriteText(saver.message);
   locals.bSaverMsgShown = saver.messageShown;
+  return saver.lampOff;
 }
 
-void FollowCapsLock() {
-  if (const auto red = RedCommand(platform::CapsLock())) SendCommand(*red);
+void FollowCapsLock(bool lampDark) {
+  const auto red = RedCommand(platform::CapsLock());
+  if (red && !lampDark) SendCommand(*red);
 }
 
-void FollowIme() {
+// The IME state is followed and announced even while the lamp stays dark, so
+// that it shows the right colour at once when the screen saver ends.
+void FollowIme(bool lampDark) {
   const auto status = platform::ForegroundIme();
   if (!status) return;
   const ImeDecision ime = DecideIme(ImeIsOn(*status), cGreenCmd, cBlueCmd);
   if (!ime.message.empty()) platform::WriteText(ime.message);
   cBlueCmd = ime.blueCmd;
   cGreenCmd = ime.greenCmd;
+  if (lampDark) return;
   SendCommand(cBlueCmd);
   SendCommand(cGreenCmd);
 }
@@ -46,9 +52,11 @@ bool ScreenSaverOff() {
 
 CycleOutcome RunMonitorCycle(MonitorLocals& locals) {
   if (ShiftEscPressed()) return CycleOutcome::ShiftEsc;
-  FollowScreenSaver(locals);
-  FollowCapsLock();
-  FollowIme();
+  // Colours sent after the lamp-off would light the lamp for a moment in
+  // every cycle: it is to stay dark while the screen saver runs.
+  const bool lampDark = FollowScreenSaver(locals);
+  FollowCapsLock(lampDark);
+  FollowIme(lampDark);
   return CycleOutcome::Continue;
 }
 

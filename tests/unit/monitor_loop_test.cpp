@@ -53,7 +53,7 @@ TEST_F(MonitorLoopTest, EachRowOfTheCycleTableSendsItsBytesInOrder) {
       {{.capsLock = Toggle::On}, "R", ""},
       {{.capsLock = Toggle::Off}, "r", ""},
       {{.capsLock = Toggle::Unknown}, "", ""},
-      {{.screenSaver = true, .capsLock = Toggle::On, .ime = kImeOn}, "rgbRbG", saver + on},
+      {{.screenSaver = true, .capsLock = Toggle::On, .ime = kImeOn}, "rgb", saver + on},
       {{.screenSaver = true, .capsLock = Toggle::Unknown}, "rgb", saver},
   };
   for (const Row& row : rows) {
@@ -64,12 +64,27 @@ TEST_F(MonitorLoopTest, EachRowOfTheCycleTableSendsItsBytesInOrder) {
   }
 }
 
-TEST_F(MonitorLoopTest, TheScreenSaverPausesHalfASecondBeforeTheStateBytes) {
-  OneCycle({.screenSaver = true, .capsLock = Toggle::On});
-  const std::vector<std::string> expected = {
-      "byte:r", "byte:g", "byte:b", "sleep:500", "text:スクリーンセイバーが起動しました。\n",
-      "byte:R"};
+TEST_F(MonitorLoopTest, TheScreenSaverKeepsTheLampDarkAndPausesHalfASecond) {
+  OneCycle({.screenSaver = true, .capsLock = Toggle::On, .ime = kImeOn});
+  const std::vector<std::string> expected = {"byte:r",
+                                             "byte:g",
+                                             "byte:b",
+                                             "sleep:500",
+                                             "text:スクリーンセイバーが起動しました。\n",
+                                             "text:IMEがONです。\n"};
   EXPECT_EQ(Fake().calls, expected);
+}
+
+TEST_F(MonitorLoopTest, TheLampShowsTheStateReachedDuringTheScreenSaverWhenItEnds) {
+  RunCycles({{.ime = kImeOff}, {.screenSaver = true, .ime = kImeOn}, {.ime = kImeOn}});
+  EXPECT_EQ(Fake().Bytes(),
+            "rBg"
+            "rgb"
+            "rbG"
+            "rgb");
+  EXPECT_EQ(Fake().Console(),
+            "IMEがOFFで、半角英数モードです。\nスクリーンセイバーが起動しました。\nIMEがONです。\n"
+            "\n終了しました。\n");
 }
 
 TEST_F(MonitorLoopTest, AnnouncesTheImeOnlyWhenItChanges) {
@@ -111,7 +126,7 @@ TEST_F(MonitorLoopTest, AnnouncesTheScreenSaverOncePerPeriod) {
   EXPECT_EQ(
       Fake().Console(),
       "スクリーンセイバーが起動しました。\nスクリーンセイバーが起動しました。\n\n終了しました。\n");
-  EXPECT_EQ(Fake().Bytes(), "rgbrrgbrrrgbrrgb");
+  EXPECT_EQ(Fake().Bytes(), "rgbrgbrrgbrgb");
 }
 
 TEST_F(MonitorLoopTest, AFailedSendEndsWithItsMessageAndSendsNothingMore) {

@@ -65,7 +65,8 @@ class ProgramOnDesktopTest(unittest.TestCase):
 
         run("xset", "s", "activate")
         self.read_until(SAVER)
-        self.wait_for_bytes(b"rgbRbG")
+        # The lamp stays dark: nothing but the lamp-off, cycle after cycle.
+        self.wait_for_bytes(b"rgbrgbrgb")
         run("xset", "s", "reset")
 
         run("xdotool", "key", "Caps_Lock")
