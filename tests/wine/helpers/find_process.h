@@ -1,0 +1,27 @@
+// Finding the program under test from a helper that runs beside it.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+
+// Closes the handle it holds; for handles that are null or
+// INVALID_HANDLE_VALUE on failure alike.
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  ~Handle() {
+    if (valid()) CloseHandle(handle_);
+  }
+  bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+// The id of the one process running imageName (morvane.exe); nullopt when
+// none or several do, as a helper acting on the wrong one would mislead.
+std::optional<DWORD> FindOnlyProcess(const wchar_t* imageName);
