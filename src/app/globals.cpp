@@ -15,7 +15,7 @@ std::vector<std::int32_t> MenuNumberList;
 std::string strSelect;
 
 platform::PortHandle hComm = platform::kNoPort;
-bool bResult = false;
+thread_local bool bResult = false;
 bool bRead = false;
 char cRecv = 0;
 std::uint32_t dwRecvSize = 0;

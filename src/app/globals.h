@@ -25,7 +25,9 @@ extern std::string strSelect;
 
 // The serial line (OpenSerialPort, SendCommand, ReceiveLine).
 extern platform::PortHandle hComm;
-extern bool bResult;
+// One for each thread: the event thread sends the lamp-off while the main
+// thread may be between a send and its check.
+extern thread_local bool bResult;
 extern bool bRead;
 extern char cRecv;
 extern std::uint32_t dwRecvSize;

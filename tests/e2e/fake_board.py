@@ -4,6 +4,7 @@ import os
 import pty
 import select
 import subprocess
+import termios
 import threading
 import time
 
@@ -13,51 +14,86 @@ class FakeBoard:
 
     A pseudo-terminal has no DTR line: the opening is seen on the master as the
     hang-up condition clearing, as a real board's reset would be.
+
+    stream: bytes sent again and again after the identity, as fast as the line
+    takes them, until the board is closed.
+    hold_slave: the board keeps a descriptor of the program's end of the line,
+    so that it can stop that end's output (stop_taking_bytes). The hang-up
+    condition then never shows; the opening is seen instead when the program
+    has set the line raw, after its purge.
     """
 
-    def __init__(self, identity=b"Lumivantrexial\r\n", delay=0.3):
+    def __init__(self, identity=b"Lumivantrexial\r\n", delay=0.3, stream=b"", hold_slave=False):
         self.master, slave = pty.openpty()
         self.path = os.ttyname(slave)
-        os.close(slave)
+        self._slave = slave if hold_slave else None
+        if not hold_slave:
+            os.close(slave)
         self.identity = identity
         self.delay = delay
+        self.stream = stream
         self.received = bytearray()
         self.opened = threading.Event()
+        self.identity_sent = threading.Event()
         self._hung_up = False
         self._stop = False
         self._thread = threading.Thread(target=self._run, daemon=True)
         self._thread.start()
 
+    def _seen_opening(self, poller):
+        if self._slave is not None:
+            if termios.tcgetattr(self._slave)[3] & termios.ICANON:
+                time.sleep(0.005)
+                return False
+            return True
+        events = poller.poll(20)
+        if any(e & select.POLLHUP for _, e in events):
+            time.sleep(0.02)
+            return False
+        return True
+
     def _run(self):
         poller = select.poll()
         poller.register(self.master, select.POLLIN)
-        while not self._stop and not self.opened.is_set():
-            events = poller.poll(20)
-            if not any(e & select.POLLHUP for _, e in events):
-                self.opened.set()
-            else:
-                time.sleep(0.02)
+        while not self._stop and not self._seen_opening(poller):
+            pass
         if self._stop:
             return
+        self.opened.set()
         time.sleep(self.delay)
         if self.identity:
             os.write(self.master, self.identity)
+        self.identity_sent.set()
+        os.set_blocking(self.master, False)
         while not self._stop:
-            events = poller.poll(50)
+            if self.stream:
+                try:
+                    os.write(self.master, self.stream)
+                except BlockingIOError:
+                    pass  # the program is not reading: the line is full
+            events = poller.poll(5 if self.stream else 50)
             for _, event in events:
                 if event & select.POLLIN:
                     try:
                         self.received += os.read(self.master, 4096)
+                    except BlockingIOError:
+                        pass
                     except OSError:
                         return
                 elif event & select.POLLHUP:
                     time.sleep(0.02)
+
+    def stop_taking_bytes(self):
+        """The line takes no more bytes from the program (needs hold_slave)."""
+        termios.tcflow(self._slave, termios.TCOOFF)
 
     def hang_up(self):
         """The board is unplugged: the master end goes away."""
         self._stop = True
         self._thread.join()
         os.close(self.master)
+        if self._slave is not None:
+            os.close(self._slave)
         self._hung_up = True
 
     def close(self):

@@ -24,7 +24,14 @@ std::optional<std::string> ReadAttribute(const fs::path& file) {
   if (!in) {
     return std::nullopt;
   }
-  std::string value{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::string value;
+  // The buffer throws where a read fails (a folder in the file's place, a
+  // device unplugged while it is read); the stream alone would not.
+  try {
+    value.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  } catch (const std::ios_base::failure&) {
+    return std::nullopt;
+  }
   const auto end = value.find_last_not_of(" \t\r\n");
   if (end == std::string::npos) {
     return std::nullopt;
@@ -114,19 +121,13 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // Compares names with their runs of digits taken as numbers.
 std::strong_ordering NaturalCompare(std::string_view left, std::string_view right) {
   while (!left.empty() && !right.empty()) {
-    std::size_t leftStep = 1;
-    std::size_t rightStep = 1;
-    std::strong_ordering order = std::strong_ordering::equal;
-    if (IsDigit(left.front()) && IsDigit(right.front())) {
-      const std::string_view leftRun = DigitRun(left);
-      const std::string_view rightRun = DigitRun(right);
-      order = CompareNumbers(leftRun, rightRun);
-      leftStep = leftRun.size();
-      rightStep = rightRun.size();
-    } else {
-      order =
-          static_cast<unsigned char>(left.front()) <=> static_cast<unsigned char>(right.front());
-    }
+    const bool numbers = IsDigit(left.front()) && IsDigit(right.front());
+    const std::size_t leftStep = numbers ? DigitRun(left).size() : 1;
+    const std::size_t rightStep = numbers ? DigitRun(right).size() : 1;
+    const std::strong_ordering order =
+        numbers ? CompareNumbers(left.substr(0, leftStep), right.substr(0, rightStep))
+                : static_cast<unsigned char>(left.front()) <=>
+                      static_cast<unsigned char>(right.front());
     if (std::is_neq(order)) {
       return order;
     }
