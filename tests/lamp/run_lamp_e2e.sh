@@ -18,10 +18,7 @@ require_tools fcitx5 fcitx5-remote
 run_in_private_session_bus "$@"
 begin_work
 
-start_x_server
-start_screen_saver
-start_fcitx5
-start_input_context
+start_desktop
 
 cd "$(dirname "$0")"
 PYTHONDONTWRITEBYTECODE=1 python3 -m unittest -v test_program_on_lamp

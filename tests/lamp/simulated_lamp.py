@@ -9,44 +9,17 @@ import os
 import pty
 import re
 import subprocess
+import sys
 import threading
 import time
 import tty
 
-RED, GREEN, BLUE = 1, 2, 4
-_NAMES = (("red", RED), ("green", GREEN), ("blue", BLUE))
-_LINE = re.compile(r"^t=(\d+\.\d+)s (.*)$")
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools",
+                                "simlamp", "tests"))
+from timeline import BLUE, GREEN, LINE, RED, Line, apply_commands, describe  # noqa: E402,F401
+
 # On a terminal simlamp ends colour lines with coloured blocks after two blanks.
 _BLOCKS = re.compile(r"  \x1b\[.*$")
-
-
-def describe(colours):
-    """The lamp as words: "red+green", or "dark"."""
-    lit = [name for name, bit in _NAMES if colours & bit]
-    return "+".join(lit) if lit else "dark"
-
-
-class TimelineLine:
-    def __init__(self, seconds, text, wall):
-        self.seconds = seconds
-        self.text = text
-        self.wall = wall
-
-    @property
-    def colours(self):
-        """The lit colours if this is a colour line, else None."""
-        if not self.text.startswith("red="):
-            return None
-        return sum(bit for name, bit in _NAMES if f"{name}=on" in self.text)
-
-    @property
-    def received(self):
-        """The byte an "rx 'G'" line (--trace-uart) reports, else None."""
-        match = re.fullmatch(r"rx '(.)'", self.text)
-        return match.group(1) if match else None
-
-    def __repr__(self):
-        return f"t={self.seconds:.6f}s {self.text}"
 
 
 def _read_lines(fd, on_line):
@@ -109,11 +82,11 @@ class SimulatedLamp:
             self.pty_path = raw.split("=", 1)[1]
             self._first_line.set()
             return
-        match = _LINE.match(_BLOCKS.sub("", raw))
+        match = LINE.match(_BLOCKS.sub("", raw))
         if match is None:
             return
         with self._changed:
-            self.lines.append(TimelineLine(float(match.group(1)), match.group(2), wall))
+            self.lines.append(Line(float(match.group(1)), match.group(2), wall))
             self._changed.notify_all()
 
     def wait_for(self, predicate, after=0, what="a timeline line", timeout=30.0):

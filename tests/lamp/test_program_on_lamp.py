@@ -16,7 +16,7 @@ import unittest
 
 import desktop_control as desktop
 from morvane_run import END, IDENTITY_MESSAGE, IME_OFF, IME_ON, INSTRUCTIONS, SAVER, MorvaneRun
-from simulated_lamp import BLUE, GREEN, RED, SimulatedLamp
+from simulated_lamp import BLUE, GREEN, RED, SimulatedLamp, apply_commands
 from usb_serial_link import UsbSerialLink
 
 MORVANE = os.environ["MORVANE_BINARY"]
@@ -30,21 +30,6 @@ TICK_SECONDS = 0.001
 BYTE_SECONDS = 11 / 9600
 # Long enough for several refreshes, to see that they leave the lamp alone.
 STEADY_SECONDS = 0.35
-
-
-def apply_commands(colours, data):
-    """The lamp's colours after each command byte of data that changes them."""
-    changes = []
-    for char in data.decode("ascii"):
-        updated = colours
-        if char in "RGB":
-            updated |= (RED, GREEN, BLUE)["RGB".index(char)]
-        elif char in "rgb":
-            updated &= ~(RED, GREEN, BLUE)["rgb".index(char)]
-        if updated != colours:
-            changes.append(updated)
-            colours = updated
-    return changes
 
 
 class LampTestCase(unittest.TestCase):

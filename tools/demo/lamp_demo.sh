@@ -20,9 +20,6 @@ run_in_private_session_bus "$@"
 begin_work
 
 echo "[demo] starting a headless desktop: Xvfb, a session bus, fcitx5 with Anthy"
-start_x_server
-start_screen_saver
-start_fcitx5
-start_input_context
+start_desktop
 
 PYTHONDONTWRITEBYTECODE=1 python3 "$here/lamp_demo.py" "$morvane" "$simlamp" "$firmware"

@@ -121,6 +121,15 @@ start_screen_saver() {
   }
 }
 
+# The whole desktop that the program meets: X, a screen saver, fcitx5 and a
+# focused input context.
+start_desktop() {
+  start_x_server
+  start_screen_saver
+  start_fcitx5
+  start_input_context
+}
+
 ibus_answers() { ibus list-engine >/dev/null 2>&1; }
 
 # The engines are Python programs run by "python3": the system's, which has

@@ -19,10 +19,7 @@ cpu_ms() {
   echo $(((fields[11] + fields[12]) * 1000 / $(getconf CLK_TCK)))
 }
 
-start_x_server
-start_screen_saver
-start_fcitx5
-start_input_context
+start_desktop
 fcitx5-remote -o
 
 x_before=$(cpu_ms "$XVFB_PID")

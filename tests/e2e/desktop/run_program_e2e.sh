@@ -13,9 +13,6 @@ require_tools fcitx5 fcitx5-remote
 run_in_private_session_bus "$@"
 begin_work
 
-start_x_server
-start_screen_saver
-start_fcitx5
-start_input_context
+start_desktop
 
 python3 -m unittest -v program_on_desktop

@@ -1,12 +1,13 @@
 """Runs simlamp as a child process and talks to it as a host program would."""
 
 import os
-import re
 import select
 import subprocess
 import threading
 import time
 import tty
+
+from timeline import BLUE, GREEN, LINE, RED, Line, apply_commands  # noqa: F401
 
 
 def _required_path(variable):
@@ -25,44 +26,6 @@ FIRMWARE_COMMON_ANODE = _required_path("LAMP_FIRMWARE_COMMON_ANODE")
 WAIT_SECONDS = 30.0
 
 IDENTITY = b"Lumivantrexial\r\n"
-RED, GREEN, BLUE = 1, 2, 4
-_COLOURS = (("red", RED), ("green", GREEN), ("blue", BLUE))
-_LINE = re.compile(r"^t=(\d+\.\d+)s (.*)$")
-
-
-class Line:
-    def __init__(self, seconds, text, wall):
-        self.seconds = seconds
-        self.text = text
-        self.wall = wall
-
-    @property
-    def colours(self):
-        """The lit colours if this is a colour line, else None."""
-        if not self.text.startswith("red="):
-            return None
-        return sum(bit for name, bit in _COLOURS if f"{name}=on" in self.text)
-
-    def __repr__(self):
-        return f"t={self.seconds:.6f}s {self.text}"
-
-
-def apply_commands(colours, data):
-    """The lamp's expected colour after each byte that changes it."""
-    changes = []
-    for byte in data:
-        char = chr(byte)
-        updated = colours
-        if char in "RGB":
-            updated |= (RED, GREEN, BLUE)["RGB".index(char)]
-        elif char in "rgb":
-            updated &= ~(RED, GREEN, BLUE)["rgb".index(char)]
-        if updated != colours:
-            changes.append(updated)
-            colours = updated
-    return changes
-
-
 class SimLamp:
     """One simlamp process: its timeline lines, its pty, its stderr."""
 
@@ -88,7 +51,7 @@ class SimLamp:
 
     def _read_timeline(self):
         for raw in self.process.stdout:
-            match = _LINE.match(raw.rstrip("\n"))
+            match = LINE.match(raw.rstrip("\n"))
             if match is None:
                 continue
             line = Line(float(match.group(1)), match.group(2), time.monotonic())
