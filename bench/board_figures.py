@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Figures of the real Linux program against a fake board on a pseudo-terminal.
 
-  board_figures.py MORVANE MORVANE_SCRIPTED [SECONDS (60)] [CHANGES (300)]
+  PYTHONPATH=tests board_figures.py MORVANE MORVANE_SCRIPTED [SECONDS (60)] [CHANGES (300)]
 
 - start-up to the first poll: from the program's start until it has printed
   the last line before its monitor loop, with a board that answers as soon as
@@ -22,101 +22,55 @@
 
 import os
 import random
-import shutil
 import signal
 import statistics
-import subprocess
 import sys
-import tempfile
-import termios
 import threading
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-from fake_board import FakeBoard, make_sysfs, start_program, wait_for_output  # noqa: E402
-
-NO_DISPLAY_END = "使えません。\n"
-INSTRUCTIONS_END = "最小化してください。\n\n"
-
-
-class QuickBoard(FakeBoard):
-    """Sees the line set up within a fraction of a millisecond, so that the
-    start-up figure is the program's own."""
-
-    def _seen_opening(self, poller):
-        if termios.tcgetattr(self._slave)[3] & termios.ICANON:
-            time.sleep(0.0002)
-            return False
-        return True
-
-
-class TimedBytes(bytearray):
-    """The board's received bytes, with the time each piece arrived."""
-
-    def __init__(self):
-        super().__init__()
-        self.arrivals = []
-
-    def __iadd__(self, data):
-        self.arrivals.append((time.monotonic(), len(self), bytes(data)))
-        return super().__iadd__(data)
+from harness.board import UNO, FakeBoard
+from harness.desktop import PrivateSessionBus
+from harness.program import NO_DESKTOP_SESSION, WorkFolder, cpu_ns, peak_kib, wait_for_output
+from harness.texts import KEEP_THE_WINDOW, NO_DISPLAY
 
 
 class Session:
     """One program against one fake board, in a folder of its own."""
 
     def __init__(self, binary, state=None, session_bus=False):
-        self.folder = tempfile.TemporaryDirectory()
-        work = self.folder.name
-        with open(os.path.join(work, "arduino_portname.txt"), "w") as f:
-            f.write("Arduino Uno\n")
-        env_before = dict(os.environ)
-        for name in ("DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR", "WAYLAND_DISPLAY"):
-            os.environ.pop(name, None)
-        self.bus = self.start_bus(work) if session_bus else None
+        self.work = WorkFolder()
+        env = dict(NO_DESKTOP_SESSION)
+        self.bus = PrivateSessionBus(self.work.path) if session_bus else None
+        if self.bus:
+            env["DBUS_SESSION_BUS_ADDRESS"] = self.bus.address
         self.state_fd = None
         if state is not None:
-            path = os.path.join(work, "state")
+            path = os.path.join(self.work.path, "state")
             self.state_fd = os.open(path, os.O_RDWR | os.O_CREAT, 0o600)
             self.set_state(state)
-            os.environ["MORVANE_SCRIPTED_STATE"] = path
-        self.board = QuickBoard(delay=0, hold_slave=True)
-        self.board.received = TimedBytes()
-        make_sysfs(os.path.join(work, "sys"), [("ttyACM0", "Arduino Uno", self.board.path)])
+            env["MORVANE_SCRIPTED_STATE"] = path
+        # Sees the line set up within a fraction of a millisecond, so that the
+        # start-up figure is the program's own.
+        self.board = FakeBoard(delay=0, hold_slave=True, raw_check_s=0.0002, timed=True)
+        sysfs = self.work.show_ports((UNO, self.board.path))
         self.started = time.monotonic()
-        self.process = start_program(binary, work, os.path.join(work, "sys"))
-        os.environ.clear()
-        os.environ.update(env_before)
-
-    @staticmethod
-    def start_bus(work):
-        address = f"unix:path={work}/bus"
-        bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", f"--address={address}"],
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        while not os.path.exists(f"{work}/bus"):
-            time.sleep(0.01)
-        os.environ["DBUS_SESSION_BUS_ADDRESS"] = address
-        return bus
+        self.process = self.work.start(binary, sysfs, env=env)
 
     def set_state(self, state):
         os.pwrite(self.state_fd, state.encode(), 0)  # in place: the program has it mapped
 
     def wait_for_first_poll(self):
-        text = wait_for_output(self.process, INSTRUCTIONS_END, timeout=30)
-        if "Xのディスプレイ" not in text and self.state_fd is None:
-            text += wait_for_output(self.process, NO_DISPLAY_END, timeout=30)
+        """Until the last line before the monitor loop; morvane_scripted's
+        keyboard is always reachable, so it says nothing of a display."""
+        last = KEEP_THE_WINDOW if self.state_fd is not None else KEEP_THE_WINDOW + NO_DISPLAY
+        wait_for_output(self.process, last, timeout=30)
         return time.monotonic() - self.started
 
     def cpu_ns(self):
-        total = 0
-        for task in os.listdir(f"/proc/{self.process.pid}/task"):
-            with open(f"/proc/{self.process.pid}/task/{task}/schedstat") as f:
-                total += int(f.read().split()[0])
-        return total
+        return cpu_ns(self.process.pid)
 
     def peak_kib(self):
-        with open(f"/proc/{self.process.pid}/status") as f:
-            return next(int(line.split()[1]) for line in f if line.startswith("VmHWM:"))
+        return peak_kib(self.process.pid)
 
     def end(self):
         """Ends the program by SIGINT."""
@@ -127,11 +81,10 @@ class Session:
         drain.join(5)
         self.board.close()
         if self.bus:
-            self.bus.terminate()
-            self.bus.wait()
+            self.bus.stop()
         if self.state_fd is not None:
             os.close(self.state_fd)
-        self.folder.cleanup()
+        self.work.cleanup()
 
 
 def start_up(binary, runs=20):
@@ -146,7 +99,8 @@ def start_up(binary, runs=20):
 def cpu_shares(morvane, scripted, seconds):
     sessions = {
         "morvane, no desktop": Session(morvane),
-        "morvane, a session bus asked every cycle": Session(morvane, session_bus=shutil.which("dbus-daemon") is not None),
+        "morvane, a session bus asked every cycle":
+            Session(morvane, session_bus=PrivateSessionBus.available()),
         "morvane_scripted, state changing every few cycles": Session(scripted, state="010"),
     }
     for session in sessions.values():

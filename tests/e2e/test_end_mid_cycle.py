@@ -6,32 +6,24 @@ is the console-event path end to end."""
 import os
 import random
 import signal
-import sys
-import tempfile
 import time
 import unittest
 
-from fake_board import FakeBoard, make_sysfs, start_program, wait_for_output
+from harness.board import UNO, FakeBoard
+from harness.program import WorkFolder, wait_for_output
+from harness.texts import END, HOW_TO_END
 
 BINARY = os.environ["MORVANE_SCRIPTED"]
-INSTRUCTIONS = "[Shift]キー + [Esc]キーを合わせて押すと終了します。\n\n"
-END = "\n終了しました。\n"
 CYCLE = b"RbG"  # Caps Lock on, the input method on
 
 
 class EndMidCycleTest(unittest.TestCase):
     def setUp(self):
-        self.folder = tempfile.TemporaryDirectory()
-        self.work = self.folder.name
-        with open(os.path.join(self.work, "arduino_portname.txt"), "w") as f:
-            f.write("Arduino Uno\n")
-        state = os.path.join(self.work, "state")
-        with open(state, "wb") as f:
+        self.work = WorkFolder()
+        self.addCleanup(self.work.cleanup)
+        self.state = os.path.join(self.work.path, "state")
+        with open(self.state, "wb") as f:
             f.write(b"110")
-        os.environ["MORVANE_SCRIPTED_STATE"] = state
-
-    def tearDown(self):
-        self.folder.cleanup()
 
     def assert_whole_cycles_then_dark(self, received):
         self.assertTrue(received.endswith(b"rgb"), received)
@@ -43,10 +35,9 @@ class EndMidCycleTest(unittest.TestCase):
         for attempt in range(6):
             with self.subTest(attempt=attempt):
                 board = FakeBoard(delay=0.05)
-                sysfs = os.path.join(self.work, f"sys{attempt}")
-                make_sysfs(sysfs, [("ttyACM0", "Arduino Uno", board.path)])
-                process = start_program(BINARY, self.work, sysfs)
-                wait_for_output(process, INSTRUCTIONS)
+                sysfs = self.work.show_ports((UNO, board.path), tree=f"sys{attempt}")
+                process = self.work.start(BINARY, sysfs, env={"MORVANE_SCRIPTED_STATE": self.state})
+                wait_for_output(process, HOW_TO_END)
                 time.sleep(moments.uniform(0.3, 0.6))
                 for _ in range(3):
                     process.send_signal(signal.SIGINT)
@@ -60,5 +51,4 @@ class EndMidCycleTest(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    sys.path.insert(0, os.path.dirname(__file__))
     unittest.main()

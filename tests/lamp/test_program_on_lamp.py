@@ -11,18 +11,19 @@ import random
 import signal
 import statistics
 import time
-import tty
 import unittest
 
-import desktop_control as desktop
-from morvane_run import END, IDENTITY_MESSAGE, IME_OFF, IME_ON, INSTRUCTIONS, SAVER, MorvaneRun
-from simulated_lamp import BLUE, GREEN, RED, SimulatedLamp, apply_commands
-from usb_serial_link import UsbSerialLink
+from harness import desktop
+from harness.program import MorvaneRun
+from harness.simulated_lamp import (
+    BLUE, GREEN, IDENTITY_LINE, RED, Port, SimulatedLamp, UsbSerialLink, apply_commands,
+    required_path)
+from harness.texts import END, HOW_TO_END, IDENTITY, IME_OFF, IME_ON, SAVER, named, opening
 
-MORVANE = os.environ["MORVANE_BINARY"]
-SIMLAMP = os.environ["SIMLAMP"]
-FIRMWARE = os.environ["LAMP_FIRMWARE"]
-IDENTITY_SENT = 'tx "Lumivantrexial\\r\\n"'
+MORVANE = required_path("MORVANE_BINARY")
+SIMLAMP = required_path("SIMLAMP")
+FIRMWARE = required_path("LAMP_FIRMWARE")
+IDENTITY_SENT = f'tx "{IDENTITY}\\r\\n"'
 # The firmware's silence timeout; it counts whole milliseconds.
 SILENCE_SECONDS = 3.0
 TICK_SECONDS = 0.001
@@ -46,7 +47,7 @@ class LampTestCase(unittest.TestCase):
     def start_program(self, port_path=None):
         run = MorvaneRun(MORVANE, port_path or self.lamp.pty_path, os.environ["DISPLAY"])
         self.addCleanup(run.close)
-        run.wait_for_output(INSTRUCTIONS)
+        run.wait_for_output(HOW_TO_END)
         return run
 
     def expect_colours(self, colours, after):
@@ -73,10 +74,10 @@ class HandshakeTest(LampTestCase):
         first, _ = self.lamp.wait_for(lambda line: line.received is not None, reset)
         self.assertGreater(first, sent, "the program waits for the identity before it sends")
         self.assertFalse([line for line in self.lamp.lines if line.text.startswith("dropped")])
-        opened = run.output.index(f"ポート番号「{self.lamp.pty_path}」を開きます。\n")
-        named = run.output.index(IDENTITY_MESSAGE)
-        self.assertLess(opened, named)
-        self.assertLess(named, run.output.index(INSTRUCTIONS))
+        opened = run.output.index(opening(self.lamp.pty_path))
+        identified = run.output.index(named(IDENTITY))
+        self.assertLess(opened, identified)
+        self.assertLess(identified, run.output.index(HOW_TO_END))
         self.expect_colours(BLUE, sent)
         self.assertEqual(self.received_before(self.lamp.count())[:3], "rBg")
 
@@ -187,7 +188,7 @@ class BoardResetTest(LampTestCase):
         shown = self.expect_colours(RED | GREEN, start)
         delay = self.lamp.lines[shown].seconds - start_line.seconds
         print(f"\n  lamp shows the state again {delay:.3f} s after the firmware started")
-        self.assertEqual(bytes(link.from_lamp).count(b"Lumivantrexial\r\n"), 2)
+        self.assertEqual(bytes(link.from_lamp).count(IDENTITY_LINE), 2)
 
         before = self.lamp.count()
         desktop.set_caps_lock(False)
@@ -200,13 +201,12 @@ class BurstTest(LampTestCase):
     def test_thousands_of_bytes_arrive_without_loss(self):
         rng = random.Random(6)
         burst = bytes(rng.choice(b"RrGgBb") for _ in range(4000)) + b"rgbRB"
-        fd = os.open(self.lamp.pty_path, os.O_RDWR | os.O_NOCTTY)
-        self.addCleanup(os.close, fd)
-        tty.setraw(fd)
+        port = Port(self.lamp.pty_path)
+        self.addCleanup(port.close)
         # After the reset's hold: bytes sent during it are dropped, as by the bootloader.
         reset, _ = self.lamp.wait_for_text("port-opened reset")
         started, _ = self.lamp.wait_for_text(IDENTITY_SENT, reset)
-        self.assertEqual(os.write(fd, burst), len(burst), "one write")
+        self.assertEqual(os.write(port.fd, burst), len(burst), "one write")
         expected = apply_commands(0, burst)
         self.assertEqual(self.lamp.wait_for_changes(len(expected), started, timeout=60), expected)
         self.assertEqual(self.received_before(self.lamp.count()), burst.decode())

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The real Linux program against a fake board for a long time.
 
-  soak_board.py BINARY SECONDS [--scripted]
+  PYTHONPATH=tests soak_board.py BINARY SECONDS [--scripted]   (scripts/soak-long)
 
 Checks that the program's resident memory and its open descriptors do not
 grow after the first seconds, that it ends by SIGINT with status 0, and that
@@ -17,42 +17,19 @@ against the states that were set, in order.
 
 import os
 import random
-import shutil
 import signal
-import subprocess
 import sys
-import tempfile
 import threading
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from fake_board import FakeBoard, make_sysfs, start_program, wait_for_output  # noqa: E402
+from harness.board import UNO, FakeBoard
+from harness.desktop import PrivateSessionBus
+from harness.program import (
+    NO_DESKTOP_SESSION, WorkFolder, cpu_ns, open_fds, resident_kib, wait_for_output)
+from harness.texts import END, HOW_TO_END
 
-INSTRUCTIONS = "[Shift]キー + [Esc]キーを合わせて押すと終了します。\n\n"
-END = "\n終了しました。\n"
 RSS_SLACK_KB = 64
 SAMPLE_S = 1.0
-
-
-def rss_kb(pid):
-    with open(f"/proc/{pid}/status") as f:
-        for line in f:
-            if line.startswith("VmRSS:"):
-                return int(line.split()[1])
-    return 0
-
-
-def open_fds(pid):
-    return len(os.listdir(f"/proc/{pid}/fd"))
-
-
-def cpu_ns(pid):
-    """CPU time of all the process's threads, from the scheduler's figures."""
-    total = 0
-    for task in os.listdir(f"/proc/{pid}/task"):
-        with open(f"/proc/{pid}/task/{task}/schedstat") as f:
-            total += int(f.read().split()[0])
-    return total
 
 
 class Output(threading.Thread):
@@ -135,38 +112,21 @@ def match_in_order(cycles, states):
     return len(states) - len(shown)
 
 
-def start_session_bus(folder):
-    if not shutil.which("dbus-daemon"):
-        return None
-    address = f"unix:path={folder}/session-bus"
-    bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", f"--address={address}"],
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    deadline = time.monotonic() + 10
-    while not os.path.exists(f"{folder}/session-bus") and time.monotonic() < deadline:
-        time.sleep(0.05)
-    os.environ["DBUS_SESSION_BUS_ADDRESS"] = address
-    return bus
-
-
 def soak(binary, seconds, scripted):
-    for name in ("DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR", "WAYLAND_DISPLAY"):
-        os.environ.pop(name, None)
-    folder = tempfile.TemporaryDirectory()
-    work = folder.name
-    with open(os.path.join(work, "arduino_portname.txt"), "w") as f:
-        f.write("Arduino Uno\n")
+    work = WorkFolder()
+    env = dict(NO_DESKTOP_SESSION)
     state = None
     bus = None
     if scripted:
-        state = ScriptedState(os.path.join(work, "state"))
-        os.environ["MORVANE_SCRIPTED_STATE"] = state.path
-    else:
-        bus = start_session_bus(work)
+        state = ScriptedState(os.path.join(work.path, "state"))
+        env["MORVANE_SCRIPTED_STATE"] = state.path
+    elif PrivateSessionBus.available():
+        bus = PrivateSessionBus(work.path)
+        env["DBUS_SESSION_BUS_ADDRESS"] = bus.address
     board = FakeBoard(delay=0.05)
-    make_sysfs(os.path.join(work, "sys"), [("ttyACM0", "Arduino Uno", board.path)])
-    process = start_program(binary, work, os.path.join(work, "sys"))
+    process = work.start(binary, work.show_ports((UNO, board.path)), env=env)
     try:
-        seen = wait_for_output(process, INSTRUCTIONS, timeout=30).encode()
+        seen = wait_for_output(process, HOW_TO_END, timeout=30).encode()
         output = Output(process)
         output.start()
         report = watch(process, seconds, state)
@@ -180,9 +140,8 @@ def soak(binary, seconds, scripted):
         if process.poll() is None:
             process.kill()
         if bus:
-            bus.terminate()
-            bus.wait()
-        folder.cleanup()
+            bus.stop()
+        work.cleanup()
     return judge(report, process.returncode, text, bytes(board.received), state)
 
 
@@ -200,7 +159,7 @@ def watch(process, seconds, state):
         if state and now >= next_change:
             next_change = now + state.change()
         if now >= next_sample:
-            sample = (rss_kb(pid), open_fds(pid))
+            sample = (resident_kib(pid), open_fds(pid))
             report["rss_max"] = max(report["rss_max"], sample[0])
             if report["warm"] is None and now >= warm_at:
                 report["warm"] = sample

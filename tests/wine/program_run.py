@@ -1,13 +1,10 @@
 """One run of the program under Wine, watched through its redirected output."""
 
-import os
-import re
-import select
 import signal
 import subprocess
 import tempfile
-import time
 
+from harness.program import read_until
 from wine_machine import start_program
 
 
@@ -31,19 +28,8 @@ class ProgramRun:
 
     def wait_for(self, text, timeout=10.0):
         """Reads the output until text has appeared."""
-        wanted = sjis(text)
-        deadline = time.monotonic() + timeout
-        fd = self.process.stdout.fileno()
-        while wanted not in self.output:
-            remaining = deadline - time.monotonic()
-            if remaining <= 0:
-                raise AssertionError(f"no {text!r} in {self.text()!r}")
-            ready, _, _ = select.select([fd], [], [], remaining)
-            if ready:
-                chunk = os.read(fd, 4096)
-                if not chunk:
-                    raise AssertionError(f"output ended before {text!r}: {self.text()!r}")
-                self.output += chunk
+        self.output = read_until(self.process.stdout.fileno(), self.output, sjis(text), timeout,
+                                 decode=lambda data: data.decode("cp932", errors="replace"))
 
     def type_line(self, text):
         """A line typed into the redirected input, as a Windows file holds it."""
@@ -76,14 +62,3 @@ class ProgramRun:
     def text(self):
         return self.output.decode("cp932", errors="replace")
 
-
-def wait_for_bytes(board, pattern, timeout=10.0):
-    """Waits until the bytes the board received match pattern (a regular
-    expression over all of them); returns them."""
-    compiled = re.compile(pattern, re.DOTALL)
-    deadline = time.monotonic() + timeout
-    while not compiled.fullmatch(bytes(board.received)):
-        if time.monotonic() > deadline:
-            raise AssertionError(f"board received {bytes(board.received)!r}, not {pattern!r}")
-        time.sleep(0.05)
-    return bytes(board.received)

@@ -5,42 +5,20 @@ exit status, as the redirected output carries them: Shift_JIS, CR LF.
 """
 
 import os
-import sys
 import tempfile
 import time
 import unittest
 import zipfile
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
+from harness.board import UNO, FakeBoard
+from harness.texts import (
+    BANNER, END, FINISH, INSTRUCTIONS, LIST_UNREADABLE, MENU, NO_IDENTITY, NO_SERIAL_PORT,
+    NONE_LISTED, NOT_THE_LAMP, OPEN_FAILED, PORTS_PRESENT, SAVER, SEND_FAILED, SET_UP_FAILED, found,
+    handshake, menu_row, named, opened, opening, port_present, selected, skipped_line, typed)
+from program_run import PAUSE_PROMPT, ProgramRun, sjis
+from wine_machine import INSTALL_DIR, PACKAGE, Device, clear_screen_saver_flag, plug_in, run_helper
 
-from fake_board import FakeBoard  # noqa: E402
-from program_run import PAUSE_PROMPT, ProgramRun, sjis, wait_for_bytes  # noqa: E402
-from wine_machine import (  # noqa: E402
-    INSTALL_DIR, PACKAGE, Device, clear_screen_saver_flag, plug_in, run_helper)
-
-SOURCES = os.path.join(HERE, "..", "..")
-UNO = "Arduino Uno"
-
-BANNER = "IMEのモードにより色を変えます。\n"
-INSTRUCTIONS = (
-    "[Shift]キー + [Esc]キーを合わせて押すと終了します。\n\n"
-    "[×]ボタンを押してこのウィンドウを閉じてしまうと終了してしまいますので、"
-    "このウィンドウが邪魔な場合は[－]ボタンを押して最小化してください。\n\n")
-END = "\n終了しました。\n"
-LIST_UNREADABLE = (
-    "Arduinoのシリアルポート名一覧が読み込めませんでした。\n"
-    "「arduino_portname.txt」ファイルが同じ階層に存在して、かつ中身があることを確認してください。\n")
-NONE_LISTED = (
-    "Arduino(互換機含む)がひとつも見つかりませんでした。\n"
-    "接続されているのにこのエラーが出る場合は、「arduino_portname.txt」ファイルが同じ階層に存在し"
-    "て、かつ記載があることを確認してください。\n")
-MENU = (
-    "\nふたつ以上のArduino(互換機含む)が見つかりました。\n"
-    "どれを使うか選択してください。\n"
-    "数字を入力して[Enter]キーを押してください。\n\n")
-OPEN_FAILED = "入力されたCOMポート番号が開けません。\n"
-SAVER = "スクリーンセイバーが起動しました。\n"
+SOURCES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 
 # Bytes to the lamp while it is monitored with Caps Lock off: the red-off
 # byte each cycle (Wine shows no input method to read). Every end after the
@@ -53,20 +31,8 @@ DARK = rb"rgb"
 IDENTITY_DELAY_S = 0.5
 
 
-def found(port):
-    return f"見つけたポート番号は、{port}\n"
-
-
-def opening(port):
-    return f"ポート番号「{port}」を開きます。\n"
-
-
-def opened(port):
-    return opening(port) + "モジュールが適切に見つかりました。\n"
-
-
-def handshake(port):
-    return opened(port) + "Arduinoから受信した名称は、「Lumivantrexial」です。\n\n"
+# The menu of two Unos, on COM3 and COM12.
+TWO_UNOS = MENU + menu_row(3, "COM3", UNO) + menu_row(12, "COM12", UNO) + "\n"
 
 
 def up_to_monitoring(port="COM3"):
@@ -120,14 +86,14 @@ class WineScenario(unittest.TestCase):
         self.assertTrue(output.endswith(sjis(END)), run.text())
         self.assertEqual(status, 0)
         # The board reads on a thread of its own: give it the last bytes.
-        wait_for_bytes(board, lamp_bytes + DARK, timeout=2)
+        board.wait_for_bytes(lamp_bytes + DARK, timeout=2)
         return output
 
     def run_to_monitoring(self, board, port="COM3", folder=None):
         plug_in(Device(port, UNO, board.path))
         run = self.start(folder)
         run.wait_for(INSTRUCTIONS)
-        wait_for_bytes(board, MONITORED)
+        board.wait_for_bytes(MONITORED)
         return run
 
 
@@ -170,8 +136,7 @@ class ListFileTest(WineScenario):
         plug_in(Device("COM3", UNO))
         self.assert_fails_with(
             self.start(),
-            BANNER + "「arduino_portname.txt」の 2 行目はUTF-8として読めないため読み飛ばしました。\n"
-            + found("COM3") + opening("COM3") + OPEN_FAILED)
+            BANNER + skipped_line(2) + found("COM3") + opening("COM3") + OPEN_FAILED)
 
 
 class DiscoveryTest(WineScenario):
@@ -182,19 +147,18 @@ class DiscoveryTest(WineScenario):
                 Device("COM12", UNO))
         self.assert_fails_with(
             self.start(),
-            BANNER + NONE_LISTED + "見つかったシリアルポートの名称は次のとおりです。\n"
-            "  COM3 : USB シリアル デバイス\n"
-            "  COM12 : Arduino Uno\n")
+            BANNER + NONE_LISTED + PORTS_PRESENT + port_present("COM3", "USB シリアル デバイス")
+            + port_present("COM12", UNO))
 
     def test_no_serial_port_at_all_is_said_so(self):
         plug_in()
         self.assert_fails_with(
-            self.start(), BANNER + NONE_LISTED + "シリアルポートがひとつも見つかりませんでした。\n")
+            self.start(), BANNER + NONE_LISTED + NO_SERIAL_PORT)
 
     def start_menu(self, first, second):
         plug_in(Device("COM3", UNO, first.path), Device("COM12", UNO, second.path))
         run = self.start()
-        run.wait_for(MENU + "[3] COM3 : Arduino Uno\n[12] COM12 : Arduino Uno\n\n")
+        run.wait_for(TWO_UNOS)
         return run
 
     def test_the_menu_numbers_rows_by_port_and_com12_opens(self):
@@ -203,23 +167,22 @@ class DiscoveryTest(WineScenario):
         run = self.start_menu(first, second)
         run.type_line("12")
         run.wait_for(INSTRUCTIONS)
-        wait_for_bytes(second, MONITORED)
+        second.wait_for_bytes(MONITORED)
         run.ctrl_c()
         output = self.assert_ends_dark(run, second)
         self.assertEqual(
             output,
-            sjis(BANNER + MENU + "[3] COM3 : Arduino Uno\n[12] COM12 : Arduino Uno\n\n"
-                 "入力された番号は、12\n選択されたポート番号は、COM12\n"
-                 + handshake("COM12") + INSTRUCTIONS + END))
+            sjis(BANNER + TWO_UNOS + typed(12) + selected("COM12") + handshake("COM12")
+                 + INSTRUCTIONS + END))
         self.assertFalse(first.opened.is_set())
 
     def test_a_full_width_number_picks_its_row(self):
         first, second = self.board(), self.board()
         run = self.start_menu(first, second)
         run.type_line("３")
-        run.wait_for("入力された番号は、３\n選択されたポート番号は、COM3\n" + handshake("COM3"))
+        run.wait_for(typed("３") + selected("COM3") + handshake("COM3"))
         run.wait_for(INSTRUCTIONS)
-        wait_for_bytes(first, MONITORED)
+        first.wait_for_bytes(MONITORED)
         run.ctrl_c()
         self.assert_ends_dark(run, first)
         self.assertFalse(second.opened.is_set())
@@ -230,8 +193,7 @@ class DiscoveryTest(WineScenario):
         run.type_line("5")
         self.assert_fails_with(
             run,
-            BANNER + MENU + "[3] COM3 : Arduino Uno\n[12] COM12 : Arduino Uno\n\n"
-            + opening("") + OPEN_FAILED)
+            BANNER + TWO_UNOS + opening("") + OPEN_FAILED)
         self.assertFalse(first.opened.is_set() or second.opened.is_set())
 
 
@@ -243,16 +205,15 @@ class SerialLineTest(WineScenario):
     def test_a_port_that_is_no_serial_line_fails_its_set_up(self):
         plug_in(Device("COM3", UNO, "/dev/null"))
         self.assert_fails_with(
-            self.start(), BANNER + found("COM3") + opened("COM3") + "SET UP FAILED\n")
+            self.start(), BANNER + found("COM3") + opened("COM3") + SET_UP_FAILED)
 
     def test_another_identity_is_refused_and_the_lamp_left_alone(self):
         board = self.board(identity=b"Lumivantrexia1\r\n")
         plug_in(Device("COM3", UNO, board.path))
         self.assert_fails_with(
             self.start(),
-            BANNER + found("COM3") + opened("COM3")
-            + "Arduinoから受信した名称は、「Lumivantrexia1」です。\n\n"
-            "moduleが「Lumivantrexial」ではなく使えません。\n\nFINISH\n")
+            BANNER + found("COM3") + opened("COM3") + named("Lumivantrexia1") + NOT_THE_LAMP
+            + FINISH)
         self.assertEqual(bytes(board.received), b"")
 
     def test_a_silent_board_fails_after_the_deadline(self):
@@ -262,8 +223,7 @@ class SerialLineTest(WineScenario):
         run = self.start()
         self.assert_fails_with(
             run,
-            BANNER + found("COM3") + opened("COM3")
-            + "Arduinoから名称を受信できませんでした。\nFINISH\n")
+            BANNER + found("COM3") + opened("COM3") + NO_IDENTITY + FINISH)
         self.assertGreaterEqual(time.monotonic() - started, 5.0)
         self.assertEqual(bytes(board.received), b"")
 
@@ -271,7 +231,7 @@ class SerialLineTest(WineScenario):
         board = self.board()
         run = self.run_to_monitoring(board)
         board.hang_up()
-        self.assert_fails_with(run, up_to_monitoring() + "装置に信号を送信できませんでした\n")
+        self.assert_fails_with(run, up_to_monitoring() + SEND_FAILED)
 
 
 class MonitoringTest(WineScenario):
@@ -310,9 +270,9 @@ class MonitoringTest(WineScenario):
         board = self.board()
         run = self.run_to_monitoring(board)
         self.press_caps_lock()
-        wait_for_bytes(board, rb"r+R{3,}")
+        board.wait_for_bytes(rb"r+R{3,}")
         self.press_caps_lock()
-        wait_for_bytes(board, rb"r+R{3,}r{3,}")
+        board.wait_for_bytes(rb"r+R{3,}r{3,}")
         run.ctrl_c()
         self.assert_ends_dark(run, board, rb"r+R{3,}r{3,}")
 
@@ -338,10 +298,10 @@ class MonitoringTest(WineScenario):
         for _ in range(2):
             run_helper("set_screen_saver.exe", "morvane.exe", "on")
             lamp += rb"(?:rgb){2,}"
-            wait_for_bytes(board, lamp)
+            board.wait_for_bytes(lamp)
             run_helper("set_screen_saver.exe", "morvane.exe", "off")
             lamp += rb"r{3,}"
-            wait_for_bytes(board, lamp)
+            board.wait_for_bytes(lamp)
         run.ctrl_c()
         output = self.assert_ends_dark(run, board, lamp)
         self.assertEqual(output, sjis(up_to_monitoring() + SAVER + SAVER + END))

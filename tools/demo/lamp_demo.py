@@ -13,11 +13,11 @@ import sys
 import threading
 import time
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "lamp"))
-import desktop_control as desktop  # noqa: E402
-from morvane_run import END, IME_OFF, IME_ON, INSTRUCTIONS, PRODUCT, SAVER, MorvaneRun  # noqa: E402
-from simulated_lamp import BLUE, GREEN, RED, SimulatedLamp, describe  # noqa: E402
+from harness import desktop
+from harness.board import UNO
+from harness.program import MorvaneRun
+from harness.simulated_lamp import BLUE, GREEN, RED, SimulatedLamp, describe
+from harness.texts import END, HOW_TO_END, IME_OFF, IME_ON, SAVER
 
 # The longest wait for the lamp to follow one step; it takes about 0.1 s.
 STEP_TIMEOUT = 5.0
@@ -97,7 +97,7 @@ class Demo:
         self.step("morvane starts, finds the lamp and opens its port; the lamp resets and"
                   " sends its identity; input method off, Caps Lock off", BLUE)
         try:
-            self.run.wait_for_output(INSTRUCTIONS, timeout=STEP_TIMEOUT + 5)
+            self.run.wait_for_output(HOW_TO_END, timeout=STEP_TIMEOUT + 5)
         except AssertionError as failure:
             raise DemoFailed(str(failure)) from None
         self.expect_steady(BLUE, 0)
@@ -132,7 +132,7 @@ def main(morvane, simlamp, firmware):
     run = None
     try:
         console.heading(f"[demo] A fake sysfs tree (SYSFS_PATH) shows the lamp's port"
-                        f" {lamp.pty_path} as ttyACM0, USB product \"{PRODUCT}\", which"
+                        f" {lamp.pty_path} as ttyACM0, USB product \"{UNO}\", which"
                         " arduino_portname.txt lists; morvane starts")
         run = MorvaneRun(morvane, lamp.pty_path, os.environ["DISPLAY"],
                          echo=lambda line: console.show("morvane", line))

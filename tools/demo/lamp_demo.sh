@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Starts a headless desktop (tests/e2e/desktop/desktop_session.sh: Xvfb, a
+# Starts a headless desktop (tests/harness/desktop_session.sh: Xvfb, a
 # session bus, fcitx5 with Anthy, an input context with focus, a stand-in
 # screen saver) and runs the demo's steps on it. Every process it starts is
 # ended before it returns.
@@ -13,8 +13,8 @@ simlamp=$(realpath "${2:?$usage}")
 firmware=$(realpath "${3:?$usage}")
 here=$(cd "$(dirname "$0")" && pwd)
 
-# shellcheck source=../../tests/e2e/desktop/desktop_session.sh
-source "$here/../../tests/e2e/desktop/desktop_session.sh"
+# shellcheck source=../../tests/harness/desktop_session.sh
+source "$here/../../tests/harness/desktop_session.sh"
 require_tools fcitx5 fcitx5-remote
 run_in_private_session_bus "$@"
 begin_work
@@ -22,4 +22,5 @@ begin_work
 echo "[demo] starting a headless desktop: Xvfb, a session bus, fcitx5 with Anthy"
 start_desktop
 
-PYTHONDONTWRITEBYTECODE=1 python3 "$here/lamp_demo.py" "$morvane" "$simlamp" "$firmware"
+PYTHONPATH="$here/../../tests" PYTHONDONTWRITEBYTECODE=1 \
+  python3 "$here/lamp_demo.py" "$morvane" "$simlamp" "$firmware"

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Runs desktop_poll_bench against the private desktop of desktop_session.sh
-# (Xvfb, fcitx5 with a focused input context, a stand-in screen saver), and
-# tells what the X server and fcitx5 spent answering it.
+# Runs desktop_poll_bench against the private desktop of
+# tests/harness/desktop_session.sh (Xvfb, fcitx5 with a focused input context,
+# a stand-in screen saver), and tells what the X server and fcitx5 spent
+# answering it.
 #
 #   run_desktop_bench.sh PATH/TO/desktop_poll_bench [polls] [seconds]
 set -euo pipefail
 
 BENCH=$(realpath "${1:?usage: run_desktop_bench.sh PATH/TO/desktop_poll_bench [polls] [seconds]}")
-source "$(dirname "$0")/desktop_session.sh"
+source "$(dirname "$0")/../../harness/desktop_session.sh"
 require_tools fcitx5 fcitx5-remote
 run_in_private_session_bus "$@"
 begin_work

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# Drives a private desktop (see desktop_session.sh) and checks what
-# desktop_probe reads from it: Caps Lock, Esc and Shift+Esc, fcitx5's state,
-# the screen saver from X and from D-Bus, and what is left when a source
-# hangs or goes away.
+# Drives a private desktop (see tests/harness/desktop_session.sh) and checks
+# what desktop_probe reads from it: Caps Lock, Esc and Shift+Esc, fcitx5's
+# state, the screen saver from X and from D-Bus, and what is left when a
+# source hangs or goes away.
 #
 #   run_desktop_e2e.sh PATH/TO/desktop_probe
 set -euo pipefail
 
 PROBE=$(realpath "${1:?usage: run_desktop_e2e.sh PATH/TO/desktop_probe}")
-source "$(dirname "$0")/desktop_session.sh"
+source "$(dirname "$0")/../../harness/desktop_session.sh"
 source "$(dirname "$0")/probe_checks.sh"
 require_tools fcitx5 fcitx5-remote
 run_in_private_session_bus "$@"

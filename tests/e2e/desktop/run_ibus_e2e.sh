@@ -6,7 +6,7 @@
 set -euo pipefail
 
 PROBE=$(realpath "${1:?usage: run_ibus_e2e.sh PATH/TO/desktop_probe}")
-source "$(dirname "$0")/desktop_session.sh"
+source "$(dirname "$0")/../../harness/desktop_session.sh"
 source "$(dirname "$0")/probe_checks.sh"
 require_tools ibus ibus-daemon fcitx5
 run_in_private_session_bus "$@"

@@ -7,7 +7,10 @@ import statistics
 import subprocess
 import time
 
-from simlamp_harness import FIRMWARE, GREEN, IDENTITY, SIMLAMP, Port, SimLamp
+from harness.simulated_lamp import GREEN, IDENTITY_LINE, Port, SimulatedLamp, required_path
+
+SIMLAMP = required_path("SIMLAMP")
+FIRMWARE = required_path("LAMP_FIRMWARE")
 
 UNO_FLASH_FOR_SKETCH = 32256  # 32 KiB less the 512-byte optiboot bootloader
 UNO_RAM = 2048
@@ -41,7 +44,7 @@ def firmware_size():
 
 
 def reset_to_identity():
-    lamp = SimLamp("--realtime", "--trace-uart")
+    lamp = SimulatedLamp(SIMLAMP, FIRMWARE, "--realtime", "--trace-uart")
     wall, simulated, firmware = [], [], []
     after = 0
     for _ in range(RESET_SAMPLES):
@@ -49,7 +52,7 @@ def reset_to_identity():
         port = Port(lamp.pty_path)
         line = port.read_line()
         wall.append(time.monotonic() - opened)
-        assert line == IDENTITY, line
+        assert line == IDENTITY_LINE, line
         reset_index, reset = lamp.wait_for_text("port-opened reset", after)
         start_index, start = lamp.wait_for_text("firmware-start", reset_index)
         sent_index, sent = lamp.wait_for(lambda entry: entry.text.startswith("tx "), start_index)
@@ -64,7 +67,7 @@ def reset_to_identity():
 
 
 def byte_to_pin():
-    lamp = SimLamp("--realtime", "--trace-uart")
+    lamp = SimulatedLamp(SIMLAMP, FIRMWARE, "--realtime", "--trace-uart")
     port = Port(lamp.pty_path)
     port.read_line()
     wall, simulated = [], []

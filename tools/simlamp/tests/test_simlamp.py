@@ -4,17 +4,13 @@ import random
 import time
 import unittest
 
-from simlamp_harness import (
-    BLUE,
-    FIRMWARE,
-    FIRMWARE_COMMON_ANODE,
-    GREEN,
-    IDENTITY,
-    RED,
-    Port,
-    SimLamp,
-    apply_commands,
-)
+from harness.simulated_lamp import (
+    BLUE, GREEN, IDENTITY_LINE, RED, Port, SimulatedLamp, apply_commands, required_path)
+
+SIMLAMP = required_path("SIMLAMP")
+FIRMWARE = required_path("LAMP_FIRMWARE")
+# Built for a common-anode LED with red at duty 1, green at duty 0 and blue at 128.
+FIRMWARE_COMMON_ANODE = required_path("LAMP_FIRMWARE_COMMON_ANODE")
 
 # The firmware's silence timeout, and how far from it the dark line may land: it counts
 # whole milliseconds from the tick during which the last byte arrived.
@@ -27,7 +23,7 @@ class LampTestCase(unittest.TestCase):
     firmware = FIRMWARE
 
     def setUp(self):
-        self.lamp = SimLamp(*self.simlamp_args, firmware=self.firmware)
+        self.lamp = SimulatedLamp(SIMLAMP, self.firmware, *self.simlamp_args)
         self.addCleanup(self.check_stderr_clean)
 
     def check_stderr_clean(self):
@@ -38,7 +34,7 @@ class LampTestCase(unittest.TestCase):
         """Opens the port and waits for the identity, as the host program does."""
         port = Port(self.lamp.pty_path)
         self.addCleanup(port.close)
-        self.assertEqual(port.read_line(), IDENTITY)
+        self.assertEqual(port.read_line(), IDENTITY_LINE)
         return port
 
 
@@ -52,7 +48,7 @@ class IdentityTest(LampTestCase):
         opened_at = time.monotonic()
         port = Port(self.lamp.pty_path)
         self.addCleanup(port.close)
-        self.assertEqual(port.read_line(), IDENTITY)
+        self.assertEqual(port.read_line(), IDENTITY_LINE)
         # The hold is wall-clock time, so a host that purges right after opening keeps it.
         self.assertGreaterEqual(time.monotonic() - opened_at, 0.95)
 
@@ -71,7 +67,7 @@ class IdentityTest(LampTestCase):
 
         again = Port(self.lamp.pty_path)
         self.addCleanup(again.close)
-        self.assertEqual(again.read_line(), IDENTITY)
+        self.assertEqual(again.read_line(), IDENTITY_LINE)
         reset_index, reset = self.lamp.wait_for_text("port-opened reset", closed_index)
         _, dark = self.lamp.wait_for_colours(0, reset_index)
         self.assertEqual(dark.seconds, reset.seconds, "the reset darkens the lamp at once")
@@ -82,7 +78,7 @@ class IdentityTest(LampTestCase):
         port = Port(self.lamp.pty_path)
         self.addCleanup(port.close)
         port.write(b"R")
-        self.assertEqual(port.read_line(), IDENTITY)
+        self.assertEqual(port.read_line(), IDENTITY_LINE)
         port.write(b"G")
         self.assertEqual(self.lamp.wait_for_changes(2), [0, GREEN], "red never lit")
 

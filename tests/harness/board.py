@@ -2,11 +2,15 @@
 
 import os
 import pty
+import re
 import select
-import subprocess
 import termios
 import threading
 import time
+
+from harness.texts import IDENTITY
+
+UNO = "Arduino Uno"
 
 
 class FakeBoard:
@@ -20,10 +24,12 @@ class FakeBoard:
     hold_slave: the board keeps a descriptor of the program's end of the line,
     so that it can stop that end's output (stop_taking_bytes). The hang-up
     condition then never shows; the opening is seen instead when the program
-    has set the line raw, after its purge.
+    has set the line raw, after its purge, within raw_check_s.
+    timed: received also keeps when each piece arrived (TimedBytes).
     """
 
-    def __init__(self, identity=b"Lumivantrexial\r\n", delay=0.3, stream=b"", hold_slave=False):
+    def __init__(self, identity=IDENTITY.encode() + b"\r\n", delay=0.3, stream=b"",
+                 hold_slave=False, raw_check_s=0.005, timed=False):
         self.master, slave = pty.openpty()
         self.path = os.ttyname(slave)
         self._slave = slave if hold_slave else None
@@ -32,7 +38,8 @@ class FakeBoard:
         self.identity = identity
         self.delay = delay
         self.stream = stream
-        self.received = bytearray()
+        self._raw_check_s = raw_check_s
+        self.received = TimedBytes() if timed else bytearray()
         self.opened = threading.Event()
         self.identity_sent = threading.Event()
         self._hung_up = False
@@ -43,7 +50,7 @@ class FakeBoard:
     def _seen_opening(self, poller):
         if self._slave is not None:
             if termios.tcgetattr(self._slave)[3] & termios.ICANON:
-                time.sleep(0.005)
+                time.sleep(self._raw_check_s)
                 return False
             return True
         events = poller.poll(20)
@@ -100,6 +107,29 @@ class FakeBoard:
         if not self._hung_up:
             self.hang_up()
 
+    def wait_for_bytes(self, pattern, timeout=10.0):
+        """Waits until the bytes received match pattern (a regular expression
+        over all of them); returns them."""
+        compiled = re.compile(pattern, re.DOTALL)
+        deadline = time.monotonic() + timeout
+        while not compiled.fullmatch(bytes(self.received)):
+            if time.monotonic() > deadline:
+                raise AssertionError(f"board received {bytes(self.received)!r}, not {pattern!r}")
+            time.sleep(0.05)
+        return bytes(self.received)
+
+
+class TimedBytes(bytearray):
+    """A board's received bytes, with the time each piece arrived."""
+
+    def __init__(self):
+        super().__init__()
+        self.arrivals = []
+
+    def __iadd__(self, data):
+        self.arrivals.append((time.monotonic(), len(self), bytes(data)))
+        return super().__iadd__(data)
+
 
 def make_sysfs(root, ports):
     """ports: list of (tty name, USB product, device node path)."""
@@ -118,37 +148,3 @@ def make_sysfs(root, ports):
             f.write(f"MAJOR=136\nMINOR={index}\nDEVNAME={node[len('/dev/'):]}\n")
         os.symlink(os.path.relpath(interface, entry), os.path.join(entry, "device"))
         os.symlink(os.path.relpath(entry, tty_class), os.path.join(tty_class, name))
-
-
-def start_program(binary, workdir, sysfs, display=None):
-    """Without a display unless one is given, whatever the caller's desktop."""
-    env = dict(os.environ, SYSFS_PATH=sysfs)
-    env.pop("DISPLAY", None)
-    if display:
-        env["DISPLAY"] = display
-    return subprocess.Popen(
-        [binary],
-        cwd=workdir,
-        env=env,
-        stdin=subprocess.PIPE,
-        stdout=subprocess.PIPE,
-        stderr=subprocess.PIPE,
-    )
-
-
-def wait_for_output(process, text, timeout=10.0):
-    """Reads standard output until text appears; returns what was read."""
-    seen = b""
-    deadline = time.monotonic() + timeout
-    fd = process.stdout.fileno()
-    while text.encode() not in seen:
-        remaining = deadline - time.monotonic()
-        if remaining <= 0:
-            raise AssertionError(f"timed out waiting for {text!r}; got {seen.decode(errors='replace')!r}")
-        ready, _, _ = select.select([fd], [], [], remaining)
-        if ready:
-            chunk = os.read(fd, 4096)
-            if not chunk:
-                raise AssertionError(f"output ended before {text!r}; got {seen.decode(errors='replace')!r}")
-            seen += chunk
-    return seen.decode("utf-8")

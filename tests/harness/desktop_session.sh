@@ -1,6 +1,7 @@
-# A private desktop for the desktop sources' scripts, sourced by them: an X
-# server, a session bus, fcitx5 with a US layout and Anthy, an input context
-# with focus and a stand-in screen saver. Every process is ended by its id.
+# A private desktop, sourced by the scripts of the desktop and lamp tests and
+# of the demo: an X server, a session bus, fcitx5 with a US layout and Anthy,
+# an input context with focus and a stand-in screen saver. Every process is
+# ended by its id.
 # shellcheck shell=bash
 
 DESKTOP_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
