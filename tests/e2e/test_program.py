@@ -89,10 +89,12 @@ class ProgramTest(unittest.TestCase):
     def test_another_identity_is_refused_and_the_lamp_left_alone(self):
         board = FakeBoard(identity=b"Lumivantrexia1\r\n")
         self.boards_present(("Arduino Uno", board))
-        out = self.finish(self.start())
+        process = self.start()
+        out = self.finish(process)
         self.assertIn("Arduinoから受信した名称は、「Lumivantrexia1」です。\n\n"
                       "moduleが「Lumivantrexial」ではなく使えません。\n\nFINISH\n", out)
         self.assertTrue(out.endswith("続行するには何かキーを押してください . . . \n"))
+        self.assertEqual(process.returncode, 2)
         self.assertEqual(bytes(board.received), b"")
 
     def test_a_silent_board_fails_after_the_deadline(self):
@@ -140,14 +142,14 @@ class ProgramTest(unittest.TestCase):
         out = self.finish(process)
         self.assertIn("見つかったシリアルポートの名称は次のとおりです。\n"
                       f"  {board.path} : USB Serial\n", out)
-        self.assertEqual(process.returncode, 1)
+        self.assertEqual(process.returncode, 2)
 
     def test_a_missing_list_file_fails_with_its_messages(self):
         os.remove(os.path.join(self.work, "arduino_portname.txt"))
         process = self.start()
         out = self.finish(process)
         self.assertIn("Arduinoのシリアルポート名一覧が読み込めませんでした。\n", out)
-        self.assertEqual(process.returncode, 1)
+        self.assertEqual(process.returncode, 2)
 
     def test_a_port_in_use_cannot_be_opened(self):
         board = FakeBoard()
