@@ -3,16 +3,16 @@
 #include "app/globals.h"
 #include "serial/lamp_protocol.h"
 
-void FailAndExit(std::string_view message) {
+void FailAndExit(std::string_view message, int status) {
   // A second thread that fails while another ends waits here for good.
   platform::ClaimEnd();
   platform::WriteText(message);
   if (hComm != platform::kNoPort) platform::ClosePort(hComm);
   platform::Pause();
-  platform::EndProcess(kStatusFailure);
+  platform::EndProcess(status);
 }
 
-void FinishAndExit() { FailAndExit("FINISH\n"); }
+void FinishAndExit(int status) { FailAndExit("FINISH\n", status); }
 
 void ExitWithLampOff() {
   platform::ClaimEnd();

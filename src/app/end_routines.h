@@ -6,14 +6,20 @@
 #include "platform/platform.h"
 
 inline constexpr int kStatusSuccess = 0;
+// A failure that may pass by itself (a board unplugged, a resume): a service
+// manager may start the program again.
 inline constexpr int kStatusFailure = 1;
+// Nothing to drive: no list entry, no listed device present, or a device with
+// another identity. Starting again changes nothing until a board is plugged in.
+inline constexpr int kStatusNothingToDrive = 2;
 
 // A failure: prints message, closes the port when one is open, waits for a
-// key so that a window opened by double-click stays readable, status 1.
-[[noreturn]] void FailAndExit(std::string_view message);
+// key so that a window opened by double-click stays readable, then ends with
+// status.
+[[noreturn]] void FailAndExit(std::string_view message, int status = kStatusFailure);
 
 // Prints "FINISH", then ends as FailAndExit does.
-[[noreturn]] void FinishAndExit();
+[[noreturn]] void FinishAndExit(int status = kStatusFailure);
 
 // The normal end: prints the end message, switches the lamp dark, status 0.
 [[noreturn]] void ExitWithLampOff();

@@ -41,7 +41,7 @@ void RunProgram() {
   platform::WriteText("IMEのモードにより色を変えます。\n");
   LoadArduinoNameList();
   EnumerateSerialPorts();
-  if (!SelectSerialPort()) FailAndExit(DescribePortsPresent());
+  if (!SelectSerialPort()) FailAndExit(DescribePortsPresent(), kStatusNothingToDrive);
   LowerPriority();
   OpenSerialPort();
   CheckModuleName();

@@ -31,7 +31,8 @@ int LoadArduinoNameList() {
         "Arduinoのシリアルポート名一覧が読み込めませんでした。\n"
         "「arduino_portname."
         "txt」ファイルが同じ階層に存在して、かつ中身があることを確認してください。"
-        "\n");
+        "\n",
+        kStatusNothingToDrive);
   }
   return 1;
 }

@@ -68,6 +68,7 @@ inline constexpr PortHandle kNoPort{};
 struct OpenFailure {
   bool permissionDenied = false;
   std::string ownerGroup;  // the group owning the device, when known
+  std::string accessRule;  // the installed rule that grants the seat's user access
 };
 
 // Opens the port exclusively for synchronous reading and writing. `name` is a

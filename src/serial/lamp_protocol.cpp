@@ -15,7 +15,7 @@ void CheckModuleName() {
   platform::WriteText("Arduinoから受信した名称は、「" + PrintableLine(*strInit) + "」です。\n\n");
   if (*strInit != strModuleName) {
     platform::WriteText("moduleが「Lumivantrexial」ではなく使えません。\n\n");
-    FinishAndExit();
+    FinishAndExit(kStatusNothingToDrive);
   }
 }
 

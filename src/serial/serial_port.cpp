@@ -9,12 +9,17 @@ namespace {
 
 std::string OpenFailureMessage(const std::string& port, const platform::OpenFailure& failure) {
   std::string message = "入力されたCOMポート番号が開けません。\n";
-  if (failure.permissionDenied) {
-    const std::string group = failure.ownerGroup.empty() ? "dialout" : failure.ownerGroup;
-    message += "「" + port + "」を開く権限がありません。グループ「" + group +
-               "」に加わってください（sudo usermod -aG " + group +
-               " $USER を実行し、ログインし直してください）。\n";
+  if (!failure.permissionDenied) return message;
+  message += "「" + port + "」を開く権限がありません。";
+  if (!failure.accessRule.empty()) {
+    // Plugged in before the rule was installed, the board has not had it yet.
+    message += "udevの規則「" + failure.accessRule +
+               "」が、ログインしている利用者に開く権限を与えます。まずボードを抜いて差し直して"
+               "ください。それでも開けないときは、";
   }
+  const std::string group = failure.ownerGroup.empty() ? "dialout" : failure.ownerGroup;
+  message += "グループ「" + group + "」に加わってください（sudo usermod -aG " + group +
+             " $USER を実行し、ログインし直してください）。\n";
   return message;
 }
 

@@ -36,12 +36,13 @@ class ProgramTest(unittest.TestCase):
         self.assertEqual(err, b"")
         return out.decode("utf-8")
 
-    def fails_with(self, process, *texts):
-        """The program ends with status 1, each of texts in its output."""
+    def fails_with(self, process, *texts, status=1):
+        """The program ends with status (1, or 2 when there is nothing to
+        drive), each of texts in its output."""
         out = self.finish(process)
         for text in texts:
             self.assertIn(text, out)
-        self.assertEqual(process.returncode, 1)
+        self.assertEqual(process.returncode, status)
         return out
 
     def test_a_matching_board_is_driven_until_sigint_ends_it_dark(self):
@@ -75,7 +76,7 @@ class ProgramTest(unittest.TestCase):
     def test_another_identity_is_refused_and_the_lamp_left_alone(self):
         board = FakeBoard(identity=b"Lumivantrexia1\r\n")
         self.boards_present((UNO, board))
-        out = self.fails_with(self.start(), named("Lumivantrexia1") + NOT_THE_LAMP + FINISH)
+        out = self.fails_with(self.start(), named("Lumivantrexia1") + NOT_THE_LAMP + FINISH, status=2)
         self.assertTrue(out.endswith(PAUSE))
         self.assertEqual(bytes(board.received), b"")
 
@@ -114,11 +115,11 @@ class ProgramTest(unittest.TestCase):
     def test_no_listed_board_lists_the_ports_present(self):
         board = FakeBoard()
         self.boards_present(("USB Serial", board))
-        self.fails_with(self.start(), PORTS_PRESENT + port_present(board.path, "USB Serial"))
+        self.fails_with(self.start(), PORTS_PRESENT + port_present(board.path, "USB Serial"), status=2)
 
     def test_a_missing_list_file_fails_with_its_messages(self):
         os.remove(os.path.join(self.work.path, "arduino_portname.txt"))
-        self.fails_with(self.start(), LIST_UNREADABLE)
+        self.fails_with(self.start(), LIST_UNREADABLE, status=2)
 
     def test_a_port_in_use_cannot_be_opened(self):
         self.boards_present((UNO, FakeBoard()))

@@ -91,7 +91,7 @@ TEST_F(EndPathsTest, AHandlerThatCannotBeInstalledStillSwitchesTheLampOff) {
 
 TEST_F(EndPathsTest, NoListedDeviceListsThePortsPresentAndFails) {
   UseListFile("Arduino Mega\n");
-  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Run(), 2);
   EXPECT_EQ(Fake().Console(),
             "IMEのモードにより色を変えます。\n"
             "Arduino(互換機含む)がひとつも見つかりませんでした。\n"
@@ -107,13 +107,13 @@ TEST_F(EndPathsTest, NoListedDeviceListsThePortsPresentAndFails) {
 
 TEST_F(EndPathsTest, NoPortAtAllSaysSo) {
   Fake().friendlyNames.clear();
-  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Run(), 2);
   EXPECT_TRUE(Fake().Console().ends_with("シリアルポートがひとつも見つかりませんでした。\n"));
 }
 
 TEST_F(EndPathsTest, AnEmptyListEndsBeforeLookingForPorts) {
   UseListFile("// nothing yet\n\n");
-  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Run(), 2);
   EXPECT_EQ(Fake().Console(),
             "IMEのモードにより色を変えます。\n"
             "Arduinoのシリアルポート名一覧が読み込めませんでした。\n"

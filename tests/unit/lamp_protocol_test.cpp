@@ -38,7 +38,7 @@ TEST_F(LampProtocolTest, RefusesEveryOtherIdentityWithoutTouchingTheLamp) {
     fake::Reset();
     hComm = static_cast<platform::PortHandle>(7);
     fake::Receive(identity + "\r");
-    EXPECT_EQ(StatusOf([] { CheckModuleName(); }), 1) << identity;
+    EXPECT_EQ(StatusOf([] { CheckModuleName(); }), 2) << identity;
     EXPECT_EQ(Fake().Console(),
               "Arduinoから受信した名称は、「" + shown +
                   "」です。\n\nmoduleが「Lumivantrexial」ではなく使えません。\n\nFINISH\n");

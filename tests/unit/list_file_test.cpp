@@ -44,18 +44,18 @@ TEST_F(ListFileTest, SkipsALineThatIsNotUtf8WithAWarning) {
 
 TEST_F(ListFileTest, AMissingFileAndACommentOnlyFileEndAlike) {
   UseMissingListFile();
-  EXPECT_EQ(StatusOf([] { LoadArduinoNameList(); }), 1);
+  EXPECT_EQ(StatusOf([] { LoadArduinoNameList(); }), 2);
   const auto missing = Fake().calls;
   fake::Reset();
   UseListFile("// a\n\n///\n");
-  EXPECT_EQ(StatusOf([] { LoadArduinoNameList(); }), 1);
+  EXPECT_EQ(StatusOf([] { LoadArduinoNameList(); }), 2);
   EXPECT_EQ(Fake().calls, missing);
   EXPECT_TRUE(Called("pause"));
 }
 
 TEST_F(ListFileTest, ALineOfInvalidUtf8AloneCountsAsNoEntry) {
   UseListFile("\xC0\xAF\n");
-  EXPECT_EQ(StatusOf([] { LoadArduinoNameList(); }), 1);
+  EXPECT_EQ(StatusOf([] { LoadArduinoNameList(); }), 2);
   EXPECT_NE(Fake().Console().find("Arduinoのシリアルポート名一覧が読み込めませんでした。"),
             std::string::npos);
 }

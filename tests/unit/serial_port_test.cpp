@@ -68,6 +68,20 @@ TEST_F(SerialPortTest, APortWithoutPermissionSaysWhichGroupOpensIt) {
                 "入力されたCOMポート番号が開けません。\n「/dev/ttyACM0」を開く権限がありません。"),
             std::string::npos);
   EXPECT_NE(console.find("sudo usermod -aG uucp $USER"), std::string::npos);
+  EXPECT_EQ(console.find("udev"), std::string::npos);  // no rule installed
+}
+
+TEST_F(SerialPortTest, AnInstalledRuleComesBeforeTheGroupAsTheFix) {
+  strCOMport = u"/dev/ttyACM0";
+  Fake().portOpens = false;
+  Fake().openFailure = {
+      .permissionDenied = true, .ownerGroup = "dialout", .accessRule = "/usr/lib/udev/x.rules"};
+  StatusOf([] { OpenSerialPort(); });
+  const std::string console = Fake().Console();
+  const std::size_t rule = console.find(
+      "を開く権限がありません。udevの規則「/usr/lib/udev/x.rules」が、ログインしている利用者");
+  ASSERT_NE(rule, std::string::npos) << console;
+  EXPECT_LT(rule, console.find("sudo usermod -aG dialout $USER"));
 }
 
 TEST_F(SerialPortTest, AnnouncesTheNameAsHeld) {

@@ -71,13 +71,14 @@ class WineScenario(unittest.TestCase):
         # input lets it return.
         process.communicate(timeout=10)
 
-    def assert_fails_with(self, run, text):
-        """A failure prints its reason, pauses, and ends with status 1."""
-        output, status = run.finish()
+    def assert_fails_with(self, run, text, status=1):
+        """A failure prints its reason, pauses, and ends with its status: 1,
+        or 2 when there is nothing to drive."""
+        output, ended_with = run.finish()
         # The text first, for a readable difference; then every byte.
         self.assertEqual(run.text(), (sjis(text) + PAUSE_PROMPT).decode("cp932"))
         self.assertEqual(output, sjis(text) + PAUSE_PROMPT)
-        self.assertEqual(status, 1)
+        self.assertEqual(ended_with, status)
 
     def assert_ends_dark(self, run, board, lamp_bytes=MONITORED):
         """A normal end prints the end message last, sends the lamp's off
@@ -116,12 +117,12 @@ class ListFileTest(WineScenario):
     def test_a_missing_list_file_fails_with_its_reason(self):
         os.remove(os.path.join(self.work, "arduino_portname.txt"))
         plug_in(Device("COM3", UNO))
-        self.assert_fails_with(self.start(), BANNER + LIST_UNREADABLE)
+        self.assert_fails_with(self.start(), BANNER + LIST_UNREADABLE, status=2)
 
     def test_a_list_of_notes_and_empty_lines_counts_as_empty(self):
         self.write_list(b"\xef\xbb\xbf// boards\r\n\r\n//Arduino Uno\r\n\n")
         plug_in(Device("COM3", UNO))
-        self.assert_fails_with(self.start(), BANNER + LIST_UNREADABLE)
+        self.assert_fails_with(self.start(), BANNER + LIST_UNREADABLE, status=2)
 
     # A device with no port behind it ends each of these runs at the opening,
     # right after the line that shows which entry matched.
@@ -148,12 +149,12 @@ class DiscoveryTest(WineScenario):
         self.assert_fails_with(
             self.start(),
             BANNER + NONE_LISTED + PORTS_PRESENT + port_present("COM3", "USB シリアル デバイス")
-            + port_present("COM12", UNO))
+            + port_present("COM12", UNO), status=2)
 
     def test_no_serial_port_at_all_is_said_so(self):
         plug_in()
         self.assert_fails_with(
-            self.start(), BANNER + NONE_LISTED + NO_SERIAL_PORT)
+            self.start(), BANNER + NONE_LISTED + NO_SERIAL_PORT, status=2)
 
     def start_menu(self, first, second):
         plug_in(Device("COM3", UNO, first.path), Device("COM12", UNO, second.path))
@@ -213,7 +214,7 @@ class SerialLineTest(WineScenario):
         self.assert_fails_with(
             self.start(),
             BANNER + found("COM3") + opened("COM3") + named("Lumivantrexia1") + NOT_THE_LAMP
-            + FINISH)
+            + FINISH, status=2)
         self.assertEqual(bytes(board.received), b"")
 
     def test_a_silent_board_fails_after_the_deadline(self):

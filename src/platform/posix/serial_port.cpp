@@ -39,6 +39,14 @@ int WaitFor(int fd, short events, std::uint32_t timeoutMs) {
   }
 }
 
+// Installed with the package: it gives the user at the seat the ports of the
+// usual lamp boards.
+constexpr const char* kAccessRule = "/usr/lib/udev/rules.d/70-morvane.rules";
+
+std::string InstalledAccessRule() {
+  return ::access(kAccessRule, F_OK) == 0 ? kAccessRule : std::string();
+}
+
 std::string GroupOf(const std::string& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) return {};
@@ -72,7 +80,10 @@ PortHandle OpenPort(const std::string& name, OpenFailure& failure) {
   const int fd = ::open(name.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     failure.permissionDenied = errno == EACCES || errno == EPERM;
-    if (failure.permissionDenied) failure.ownerGroup = GroupOf(name);
+    if (failure.permissionDenied) {
+      failure.ownerGroup = GroupOf(name);
+      failure.accessRule = InstalledAccessRule();
+    }
     return kNoPort;
   }
   const int flags = ::fcntl(fd, F_GETFL);

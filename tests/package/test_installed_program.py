@@ -1,0 +1,63 @@
+"""The installed program against fake boards, started as the user service
+starts it: from ~/.config/morvane, holding the package's sample list file.
+
+The scenarios are those of the end-to-end tests, run on /usr/bin/morvane
+(MORVANE_BINARY): the session, and one end of each exit status.
+"""
+
+import os
+import shutil
+import subprocess
+import unittest
+
+import test_program
+from harness.board import UNO, FakeBoard
+from harness.program import start_program
+from harness.texts import OPEN_FAILED
+
+SAMPLE_LIST = "/usr/share/doc/morvane/examples/arduino_portname.txt"
+RULE = "/usr/lib/udev/rules.d/70-morvane.rules"
+SCENARIOS = (
+    "test_a_matching_board_is_driven_until_sigint_ends_it_dark",
+    "test_a_board_that_hangs_up_makes_the_next_send_fail",
+    "test_no_listed_board_lists_the_ports_present",
+    "test_another_identity_is_refused_and_the_lamp_left_alone",
+    "test_a_port_without_permission_names_the_installed_rule_first",
+)
+
+
+class InstalledProgramTest(test_program.ProgramTest):
+    def setUp(self):
+        super().setUp()
+        home = self.work.path
+        self.config = os.path.join(home, ".config", "morvane")
+        os.makedirs(self.config)
+        shutil.copy(SAMPLE_LIST, self.config)
+        # Open to a user without rights over the board's port.
+        os.chmod(home, 0o755)
+
+    def start(self):
+        return start_program(test_program.BINARY, self.config,
+                             self.sysfs or os.path.join(self.work.path, "sys"), None, None)
+
+    def test_a_port_without_permission_names_the_installed_rule_first(self):
+        board = FakeBoard()
+        self.boards_present((UNO, board))
+        # The board's pseudo-terminal belongs to root, who made it.
+        result = subprocess.run(
+            [test_program.BINARY], cwd=self.config, env=dict(os.environ, SYSFS_PATH=self.sysfs),
+            user="nobody", group="nogroup", extra_groups=[], stdin=subprocess.DEVNULL,
+            capture_output=True, timeout=15)
+        out = result.stdout.decode("utf-8")
+        self.assertEqual(result.returncode, 1, out)
+        self.assertIn(f"{OPEN_FAILED}「{board.path}」を開く権限がありません。"
+                      f"udevの規則「{RULE}」が", out)
+        self.assertLess(out.index(RULE), out.index("sudo usermod -aG "))
+
+
+def load_tests(loader, tests, pattern):
+    return unittest.TestSuite(InstalledProgramTest(name) for name in SCENARIOS)
+
+
+if __name__ == "__main__":
+    unittest.main()
