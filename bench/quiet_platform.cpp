@@ -51,7 +51,7 @@ bool WriteByte(PortHandle /*port*/, char /*byte*/) {
 }
 
 void ClosePort(PortHandle /*port*/) {}
-std::vector<std::u16string> ListPortFriendlyNames() { return {}; }
+std::vector<std::string> ListPortFriendlyNames() { return {}; }
 bool KeyboardReachable() { return true; }
 bool EscPressedSinceLastQuery() { return false; }
 bool ShiftIsDown() { return false; }

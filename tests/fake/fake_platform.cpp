@@ -145,7 +145,7 @@ bool WriteByte(PortHandle /*port*/, char byte) {
 
 void ClosePort(PortHandle /*port*/) { Record("close"); }
 
-std::vector<std::u16string> ListPortFriendlyNames() { return State().friendlyNames; }
+std::vector<std::string> ListPortFriendlyNames() { return State().friendlyNames; }
 
 bool KeyboardReachable() {
   Record("keyboard");

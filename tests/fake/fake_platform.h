@@ -50,7 +50,7 @@ struct Platform {
   std::deque<platform::ReadOutcome> received;
   // The write with this index (counted from 0) fails.
   std::optional<std::size_t> failingWrite;
-  std::vector<std::u16string> friendlyNames;
+  std::vector<std::string> friendlyNames;
   // After the last scripted cycle the user presses Shift+Esc.
   std::deque<Cycle> cycles;
 

@@ -189,6 +189,6 @@ bool ApplyLineSettings(PortHandle /*port*/, const LineSettings& /*settings*/) { 
 bool SetTimeouts(PortHandle /*port*/, const PortTimeouts& /*timeouts*/) { return true; }
 ReadOutcome ReadByte(PortHandle /*port*/) { return {}; }
 void ClosePort(PortHandle /*port*/) {}
-std::vector<std::u16string> ListPortFriendlyNames() { return {}; }
+std::vector<std::string> ListPortFriendlyNames() { return {}; }
 
 }  // namespace platform

@@ -47,7 +47,7 @@ class SysfsReadErrors : public testing::Test {
     fs::create_symlink(fs::path("../..") / kNode, root_ / "class/tty/ttyACM0");
   }
 
-  std::vector<std::u16string> Read() const { return platform::ReadSysfsPortNames(root_); }
+  std::vector<std::string> Read() const { return platform::ReadSysfsPortNames(root_); }
 
   const fs::path kUsb = "devices/usb1/1-1";
   const fs::path kNode = kUsb / "1-1:1.0/tty/ttyACM0";
@@ -58,14 +58,14 @@ TEST_F(SysfsReadErrors, AnUnreadableProductFallsBackToTheManufacturer) {
   AddPort();
   Unreadable(kUsb / "product");
   Write(kUsb / "manufacturer", "Arduino (www.arduino.cc)\n");
-  EXPECT_EQ(Read(), std::vector<std::u16string>{u"Arduino (www.arduino.cc) (/dev/ttyACM0)"});
+  EXPECT_EQ(Read(), std::vector<std::string>{"Arduino (www.arduino.cc) (/dev/ttyACM0)"});
 }
 
 TEST_F(SysfsReadErrors, AnUnreadableTypeDoesNotHideThePort) {
   AddPort();
   Write(kUsb / "product", "Arduino Uno\n");
   Unreadable("class/tty/ttyACM0/type");
-  EXPECT_EQ(Read(), std::vector<std::u16string>{u"Arduino Uno (/dev/ttyACM0)"});
+  EXPECT_EQ(Read(), std::vector<std::string>{"Arduino Uno (/dev/ttyACM0)"});
 }
 
 TEST_F(SysfsReadErrors, AnUnreadableUeventLeavesTheNodeNamedByItsEntry) {
@@ -73,7 +73,7 @@ TEST_F(SysfsReadErrors, AnUnreadableUeventLeavesTheNodeNamedByItsEntry) {
   Write(kUsb / "product", "Arduino Uno\n");
   fs::remove(root_ / kNode / "uevent");
   Unreadable(kNode / "uevent");
-  EXPECT_EQ(Read(), std::vector<std::u16string>{u"Arduino Uno (/dev/ttyACM0)"});
+  EXPECT_EQ(Read(), std::vector<std::string>{"Arduino Uno (/dev/ttyACM0)"});
 }
 
 }  // namespace

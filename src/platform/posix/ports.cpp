@@ -5,7 +5,7 @@
 
 namespace platform {
 
-std::vector<std::u16string> ListPortFriendlyNames() {
+std::vector<std::string> ListPortFriendlyNames() {
   // SYSFS_PATH moves the tree, as Linux device libraries allow.
   const char* root = std::getenv("SYSFS_PATH");
   return ReadSysfsPortNames(root != nullptr && *root != '\0' ? root : "/sys");
