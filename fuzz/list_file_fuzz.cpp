@@ -11,7 +11,7 @@
 #include <system_error>
 
 #include "app/globals.h"
-#include "discovery/discovery.h"
+#include "discovery/list_file.h"
 #include "fake/fake_platform.h"
 #include "fuzz/require.h"
 #include "text/utf.h"

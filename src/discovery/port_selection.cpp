@@ -1,8 +1,8 @@
+#include "discovery/port_selection.h"
+
 #include "app/globals.h"
-#include "discovery/discovery.h"
-#include "discovery/friendly_name.h"
 #include "discovery/menu.h"
-#include "discovery/port_matching.h"
+#include "discovery/port_names.h"
 #include "text/utf.h"
 
 namespace {

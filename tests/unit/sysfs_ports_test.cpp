@@ -55,6 +55,10 @@ class SysfsPorts : public testing::Test {
     }
   }
 
+  // A folder where the file should be: reading it fails as reading an
+  // attribute of a device unplugged meanwhile does.
+  void Unreadable(const fs::path& file) { fs::create_directories(root_ / file); }
+
   void AddDriver(const fs::path& device, std::string_view driver) {
     fs::create_directories(root_ / "bus/drivers" / driver);
     Link(device / "driver", fs::path("bus/drivers") / driver);
@@ -190,6 +194,28 @@ TEST_F(SysfsPorts, FindsNothingWithoutClassTty) {
   fs::create_directories(root_ / "class/net");
   EXPECT_TRUE(Read().empty());
   EXPECT_TRUE(platform::ReadSysfsPortNames(root_ / "missing").empty());
+}
+
+// Attributes whose reading fails: the listing goes on as if the attribute
+// were missing, rather than end the program with an exception (a fuzzing
+// finding).
+TEST_F(SysfsPorts, AnUnreadableProductFallsBackToTheManufacturer) {
+  AddAcm("ttyACM0", "1-1", "");
+  Unreadable(kHub / "1-1/product");
+  EXPECT_EQ(Read(), (Names{"Arduino (www.arduino.cc) (/dev/ttyACM0)"}));
+}
+
+TEST_F(SysfsPorts, AnUnreadableTypeDoesNotHideThePort) {
+  AddAcm("ttyACM0", "1-1", "Arduino Uno\n");
+  Unreadable("class/tty/ttyACM0/type");
+  EXPECT_EQ(Read(), (Names{"Arduino Uno (/dev/ttyACM0)"}));
+}
+
+TEST_F(SysfsPorts, AnUnreadableUeventLeavesTheNodeNamedByItsEntry) {
+  AddAcm("ttyACM0", "1-1", "Arduino Uno\n");
+  fs::remove(root_ / "class/tty/ttyACM0/uevent");
+  Unreadable("class/tty/ttyACM0/uevent");
+  EXPECT_EQ(Read(), (Names{"Arduino Uno (/dev/ttyACM0)"}));
 }
 
 }  // namespace
