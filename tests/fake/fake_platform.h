@@ -87,6 +87,17 @@ Platform& State();
 // A fresh fake and fresh program globals, for a test's start.
 void Reset();
 
+// Runs body; the status it ended the process with, nullopt when it returned.
+template <class Body>
+std::optional<int> EndStatusOf(Body&& body) {
+  try {
+    body();
+  } catch (const ProcessEnded& ended) {
+    return ended.status;
+  }
+  return std::nullopt;
+}
+
 void Receive(std::string_view bytes);
 platform::ReadOutcome Byte(char byte);
 
