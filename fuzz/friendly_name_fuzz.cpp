@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "discovery/friendly_name.h"
+#include "discovery/port_names.h"
 #include "fuzz/require.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

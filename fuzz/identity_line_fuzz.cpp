@@ -50,13 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fake::Reset();
   hComm = static_cast<platform::PortHandle>(7);
   fake::Receive(bytes);
-  bool accepted = true;
-  try {
-    CheckModuleName();
-  } catch (const fake::ProcessEnded& end) {
-    Require(end.status == 1, "a refused identity fails");
-    accepted = false;
-  }
+  const auto end = fake::EndStatusOf([] { CheckModuleName(); });
+  Require(!end || *end == 1, "a refused identity fails");
+  const bool accepted = !end;
   const auto line = SentLine(bytes);
   Require(accepted == (line == strModuleName), "exactly our identity is accepted");
   Require(SafeForTerminal(fake::State().Console()), "the console shows no control sequence");

@@ -11,7 +11,7 @@
 #include <system_error>
 
 #include "app/globals.h"
-#include "discovery/discovery.h"
+#include "discovery/list_file.h"
 #include "fake/fake_platform.h"
 #include "fuzz/require.h"
 #include "text/utf.h"
@@ -58,14 +58,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fake::Reset();
   std::ofstream(ListPath(), std::ios::binary | std::ios::trunc) << file;
   ifsPortNameList = std::ifstream(ListPath(), std::ios::in | std::ios::binary);
-  bool ended = false;
-  try {
-    LoadArduinoNameList();
-  } catch (const fake::ProcessEnded& end) {
-    Require(end.status == 1, "an empty list fails");
-    ended = true;
-  }
-  Require(ended == ArduinoNameList.empty(), "the load ends exactly when no entry is found");
+  const auto end = fake::EndStatusOf([] { LoadArduinoNameList(); });
+  Require(!end || *end == 1, "an empty list fails");
+  Require(end.has_value() == ArduinoNameList.empty(),
+          "the load ends exactly when no entry is found");
   for (const std::u16string& entry : ArduinoNameList) {
     Require(!entry.empty(), "no entry is empty");
     Require(IsALineOf(entry, file), "every entry is a line of the file");

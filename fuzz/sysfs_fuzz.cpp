@@ -20,6 +20,7 @@
 
 #include "fuzz/require.h"
 #include "platform/posix/sysfs_ports.h"
+#include "text/utf.h"
 
 namespace {
 
@@ -178,9 +179,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ++entries;
   }
   Require(names.size() <= entries, "at most one port for each tty entry");
-  for (const std::u16string& name : names) {
-    Require(name.ends_with(u")") && name.find(u" (/dev/") != std::u16string::npos,
+  for (const std::string& name : names) {
+    Require(name.ends_with(")") && name.find(" (/dev/") != std::string::npos,
             "every port reads \"description (/dev/node)\"");
+    Require(text::Utf8ToUtf16(name).has_value(), "every name is well-formed UTF-8");
   }
   Require(platform::ReadSysfsPortNames(root) == names, "the same tree reads the same");
   return 0;

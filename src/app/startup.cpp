@@ -1,7 +1,8 @@
 #include "app/startup.h"
 
 #include "app/end_routines.h"
-#include "discovery/discovery.h"
+#include "discovery/list_file.h"
+#include "discovery/port_selection.h"
 #include "monitor/monitor_loop.h"
 #include "platform/platform.h"
 #include "serial/lamp_protocol.h"

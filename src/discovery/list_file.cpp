@@ -1,6 +1,7 @@
+#include "discovery/list_file.h"
+
 #include "app/end_routines.h"
 #include "app/globals.h"
-#include "discovery/discovery.h"
 #include "discovery/list_line.h"
 
 namespace {

@@ -1,8 +1,8 @@
+#include "discovery/port_selection.h"
+
 #include "app/globals.h"
-#include "discovery/discovery.h"
-#include "discovery/friendly_name.h"
 #include "discovery/menu.h"
-#include "discovery/port_matching.h"
+#include "discovery/port_names.h"
 #include "text/utf.h"
 
 namespace {
@@ -39,8 +39,8 @@ void TakeTypedChoice() {
 }  // namespace
 
 int EnumerateSerialPorts() {
-  for (const std::u16string& friendlyName : platform::ListPortFriendlyNames()) {
-    discovery::PortParts parts = discovery::CutFriendlyName(friendlyName);
+  for (const std::string& friendlyName : platform::ListPortFriendlyNames()) {
+    discovery::PortParts parts = discovery::CutFriendlyName(text::Utf8ToUtf16Lossy(friendlyName));
     PortNoList.push_back(std::move(parts.portNo));
     PortNameList.push_back(std::move(parts.portName));
   }

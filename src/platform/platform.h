@@ -115,7 +115,7 @@ bool WriteByte(PortHandle port, char byte);
 void ClosePort(PortHandle port);
 
 // Friendly names of the serial ports present, each "description (port)".
-std::vector<std::u16string> ListPortFriendlyNames();
+std::vector<std::string> ListPortFriendlyNames();
 
 // ---- Keyboard, input method and screen saver ------------------------------
 

@@ -146,6 +146,8 @@ std::u16string Utf8ToUtf16Lossy(std::string_view utf8) {
   return utf16;
 }
 
+std::string WellFormedUtf8(std::string_view utf8) { return Utf16ToUtf8(Utf8ToUtf16Lossy(utf8)); }
+
 std::string Utf16ToUtf8(std::u16string_view utf16) {
   std::string utf8;
   utf8.reserve(utf16.size());

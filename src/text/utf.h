@@ -1,5 +1,5 @@
-// Conversions between the UTF-8 text of files and the console and the UTF-16
-// text of the system's device names.
+// Conversions between the UTF-8 text of files, the console and the platform
+// and the UTF-16 text in which discovery keeps device names.
 #pragma once
 
 #include <optional>
@@ -17,6 +17,9 @@ std::optional<std::u16string> Utf8ToUtf16(std::string_view utf8);
 // (the longest prefix that could still have begun a well-formed sequence, at
 // least one byte) becomes U+FFFD.
 std::u16string Utf8ToUtf16Lossy(std::string_view utf8);
+
+// The same replacement, staying in UTF-8.
+std::string WellFormedUtf8(std::string_view utf8);
 
 // An unpaired surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view utf16);

@@ -1,5 +1,6 @@
 // A platform that records every call and replays scripted state, so the
-// program's logic runs in the tests as it would on a real system.
+// program's logic runs in the tests, the soak, the benchmark and the fuzz
+// targets as it would on a real system.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +30,11 @@ struct Cycle {
 inline constexpr platform::ImeStatus kImeOn{.openStatus = 1, .conversionMode = 0x9};
 inline constexpr platform::ImeStatus kImeOff{.openStatus = 0, .conversionMode = 0};
 
+// Makes the state of the cycle with this number (counted from 0).
+using CycleSource = Cycle (*)(long cycle);
+// Sees the end before the exception unwinds anything.
+using EndWatcher = void (*)(int status);
+
 struct Platform {
   // What the program did, in order: "text:...", "byte:R", "sleep:100", "pause",
   // "open:COM3", "close", "end:0", ...
@@ -50,16 +56,26 @@ struct Platform {
   std::deque<platform::ReadOutcome> received;
   // The write with this index (counted from 0) fails.
   std::optional<std::size_t> failingWrite;
-  std::vector<std::u16string> friendlyNames;
+  std::vector<std::string> friendlyNames;
   // After the last scripted cycle the user presses Shift+Esc.
   std::deque<Cycle> cycles;
+  // Where set, it makes every cycle in place of `cycles`: for runs too long
+  // to script.
+  CycleSource cycleSource = nullptr;
+  // Records no call, so that a long run neither grows nor allocates; what the
+  // program leaves behind below is still kept.
+  bool quiet = false;
+  // Called as the process ends, before ProcessEnded is thrown: a run that
+  // measures itself up to its very end exits here.
+  EndWatcher endWatcher = nullptr;
 
   // What the program left behind.
-  std::uint64_t nowMs = 1000;
+  std::uint64_t nowMs = 1000;  // moved on by each sleep and each read that times out
   std::optional<platform::LineSettings> lineSettings;
   platform::PortTimeouts timeouts;
   platform::EventHandler handler = nullptr;
-  std::size_t writes = 0;
+  std::size_t writes = 0;  // bytes the program tried to send, the failing one included
+  long cyclesBegun = 0;
   Cycle current;
 
   std::string Console() const;  // every text written, in order
@@ -70,6 +86,17 @@ Platform& State();
 
 // A fresh fake and fresh program globals, for a test's start.
 void Reset();
+
+// Runs body; the status it ended the process with, nullopt when it returned.
+template <class Body>
+std::optional<int> EndStatusOf(Body&& body) {
+  try {
+    body();
+  } catch (const ProcessEnded& ended) {
+    return ended.status;
+  }
+  return std::nullopt;
+}
 
 void Receive(std::string_view bytes);
 platform::ReadOutcome Byte(char byte);

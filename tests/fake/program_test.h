@@ -14,13 +14,9 @@ class ProgramTest : public ::testing::Test {
   // Runs body, which must end the program; returns the status it ended with.
   template <class Body>
   int StatusOf(Body&& body) {
-    try {
-      body();
-    } catch (const fake::ProcessEnded& ended) {
-      return ended.status;
-    }
-    ADD_FAILURE() << "the program did not end";
-    return -1;
+    const auto status = fake::EndStatusOf(std::forward<Body>(body));
+    if (!status) ADD_FAILURE() << "the program did not end";
+    return status.value_or(-1);
   }
 
   bool Called(const std::string& call) {

@@ -14,7 +14,7 @@ class EndPathsTest : public ProgramTest {
   void SetUp() override {
     ProgramTest::SetUp();
     UseListFile("Arduino Uno\n");
-    Fake().friendlyNames = {u"Communications Port (COM1)", u"Arduino Uno (COM3)"};
+    Fake().friendlyNames = {"Communications Port (COM1)", "Arduino Uno (COM3)"};
     fake::Receive("Lumivantrexial\r\n");
   }
 

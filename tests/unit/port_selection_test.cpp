@@ -1,13 +1,13 @@
 // Enumerating, matching and choosing as the program does at start-up.
 #include "app/globals.h"
-#include "discovery/discovery.h"
+#include "discovery/port_selection.h"
 #include "fake/program_test.h"
 
 namespace {
 
 class PortSelectionTest : public ProgramTest {
  protected:
-  int Select(std::vector<std::u16string> listed, std::vector<std::u16string> present) {
+  int Select(std::vector<std::u16string> listed, std::vector<std::string> present) {
     ArduinoNameList = std::move(listed);
     Fake().friendlyNames = std::move(present);
     EnumerateSerialPorts();
@@ -16,22 +16,23 @@ class PortSelectionTest : public ProgramTest {
 };
 
 TEST_F(PortSelectionTest, EnumerationKeepsTheListsParallel) {
-  Fake().friendlyNames = {u"Arduino Uno (COM3)", u"Printer Port (LPT1)", u"NoParens"};
+  Fake().friendlyNames = {"Arduino Uno (COM3)", "Printer Port (LPT1)", "NoParens",
+                          "USB シリアル \U0001F600 (COM4)"};
   EnumerateSerialPorts();
-  EXPECT_EQ(PortNoList, (std::vector<std::u16string>{u"COM3", u"LPT1", u"NoParens"}));
-  EXPECT_EQ(PortNameList,
-            (std::vector<std::u16string>{u"Arduino Uno", u"Printer Port", u"NoParens"}));
+  EXPECT_EQ(PortNoList, (std::vector<std::u16string>{u"COM3", u"LPT1", u"NoParens", u"COM4"}));
+  EXPECT_EQ(PortNameList, (std::vector<std::u16string>{u"Arduino Uno", u"Printer Port", u"NoParens",
+                                                       u"USB シリアル \U0001F600"}));
 }
 
 TEST_F(PortSelectionTest, OneMatchIsTakenWithoutAsking) {
-  EXPECT_EQ(Select({u"Arduino Uno"}, {u"Communications Port (COM1)", u"Arduino Uno (COM3)"}), 1);
+  EXPECT_EQ(Select({u"Arduino Uno"}, {"Communications Port (COM1)", "Arduino Uno (COM3)"}), 1);
   EXPECT_EQ(strCOMport, u"COM3");
   EXPECT_EQ(Fake().Console(), "見つけたポート番号は、COM3\n");
   EXPECT_FALSE(Called("readline"));
 }
 
 TEST_F(PortSelectionTest, ADeviceListedTwiceIsStillOneMatch) {
-  EXPECT_EQ(Select({u"Arduino Uno", u"Arduino Uno"}, {u"Arduino Uno (COM3)"}), 1);
+  EXPECT_EQ(Select({u"Arduino Uno", u"Arduino Uno"}, {"Arduino Uno (COM3)"}), 1);
   EXPECT_EQ(strCOMport, u"COM3");
   EXPECT_FALSE(Called("readline"));
 }
@@ -39,8 +40,7 @@ TEST_F(PortSelectionTest, ADeviceListedTwiceIsStillOneMatch) {
 TEST_F(PortSelectionTest, SeveralMatchesShowTheMenuInListOrder) {
   Fake().typedLines = {"12"};
   EXPECT_EQ(
-      Select({u"Arduino Mega", u"Arduino Uno"}, {u"Arduino Uno (COM3)", u"Arduino Mega (COM12)"}),
-      1);
+      Select({u"Arduino Mega", u"Arduino Uno"}, {"Arduino Uno (COM3)", "Arduino Mega (COM12)"}), 1);
   EXPECT_EQ(Fake().Console(),
             "\nふたつ以上のArduino(互換機含む)が見つかりました。\n"
             "どれを使うか選択してください。\n"
@@ -56,7 +56,7 @@ TEST_F(PortSelectionTest, SeveralMatchesShowTheMenuInListOrder) {
 
 TEST_F(PortSelectionTest, TheChosenRowsOwnPortIsOpenedNotComAndTheNumber) {
   Fake().typedLines = {"1"};
-  Select({u"Arduino Uno"}, {u"Arduino Uno (LPT1)", u"Arduino Uno (COM1)"});
+  Select({u"Arduino Uno"}, {"Arduino Uno (LPT1)", "Arduino Uno (COM1)"});
   // Both names give 1, so the rows are numbered 1, 2 in order.
   EXPECT_EQ(MenuNumberList, (std::vector<std::int32_t>{1, 2}));
   EXPECT_EQ(strCOMport, u"LPT1");
@@ -66,7 +66,7 @@ TEST_F(PortSelectionTest, TypedVariantsOfANumberChooseItsRow) {
   for (const std::string typed : {"03", "3abc", " 3", "３"}) {
     fake::Reset();
     Fake().typedLines = {typed};
-    Select({u"Arduino Uno"}, {u"Arduino Uno (COM3)", u"Arduino Uno (COM4)"});
+    Select({u"Arduino Uno"}, {"Arduino Uno (COM3)", "Arduino Uno (COM4)"});
     EXPECT_EQ(strCOMport, u"COM3") << typed;
     EXPECT_NE(Fake().Console().find("入力された番号は、" + typed + "\n"), std::string::npos);
   }
@@ -79,7 +79,7 @@ TEST_F(PortSelectionTest, InputThatNamesNoRowLeavesThePortUnchosen) {
         std::optional<std::string>()}) {
     fake::Reset();
     if (typed) Fake().typedLines = {*typed};
-    EXPECT_EQ(Select({u"Arduino Uno"}, {u"Arduino Uno (COM3)", u"Arduino Uno (COM4)"}), 1);
+    EXPECT_EQ(Select({u"Arduino Uno"}, {"Arduino Uno (COM3)", "Arduino Uno (COM4)"}), 1);
     EXPECT_EQ(strCOMport, u"");
     EXPECT_EQ(Fake().Console().find("入力された番号は"), std::string::npos);
   }
@@ -87,7 +87,7 @@ TEST_F(PortSelectionTest, InputThatNamesNoRowLeavesThePortUnchosen) {
 
 TEST_F(PortSelectionTest, DevicePathsAreNumberedInOrder) {
   Fake().typedLines = {"2"};
-  Select({u"Arduino Uno"}, {u"Arduino Uno (/dev/ttyACM0)", u"Arduino Uno (/dev/ttyACM1)"});
+  Select({u"Arduino Uno"}, {"Arduino Uno (/dev/ttyACM0)", "Arduino Uno (/dev/ttyACM1)"});
   EXPECT_NE(
       Fake().Console().find("[1] /dev/ttyACM0 : Arduino Uno\n[2] /dev/ttyACM1 : Arduino Uno\n"),
       std::string::npos);
@@ -95,7 +95,7 @@ TEST_F(PortSelectionTest, DevicePathsAreNumberedInOrder) {
 }
 
 TEST_F(PortSelectionTest, NoMatchReturnsZeroAfterItsTwoMessages) {
-  EXPECT_EQ(Select({u"arduino uno"}, {u"Arduino Uno (COM3)"}), 0);
+  EXPECT_EQ(Select({u"arduino uno"}, {"Arduino Uno (COM3)"}), 0);
   EXPECT_TRUE(
       Fake().Console().starts_with("Arduino(互換機含む)がひとつも見つかりませんでした。\n"));
   EXPECT_EQ(DescribePortsPresent(),

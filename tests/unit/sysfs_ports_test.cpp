@@ -14,7 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using Names = std::vector<std::u16string>;
+using Names = std::vector<std::string>;
 
 // Builds a small sysfs in a temporary folder, linked the way the kernel links
 // the real one: class/tty/<name> leads to the node's folder among the devices,
@@ -54,6 +54,10 @@ class SysfsPorts : public testing::Test {
       Write(folder / "manufacturer", manufacturer);
     }
   }
+
+  // A folder where the file should be: reading it fails as reading an
+  // attribute of a device unplugged meanwhile does.
+  void Unreadable(const fs::path& file) { fs::create_directories(root_ / file); }
 
   void AddDriver(const fs::path& device, std::string_view driver) {
     fs::create_directories(root_ / "bus/drivers" / driver);
@@ -108,13 +112,13 @@ class SysfsPorts : public testing::Test {
 TEST_F(SysfsPorts, NamesAnArduinoByItsUsbProduct) {
   AddUsbDevice(kHub, "xHCI Host Controller\n", "Linux xhci-hcd\n");
   AddAcm("ttyACM0", "1-1", "Arduino Uno\n");
-  EXPECT_EQ(Read(), (Names{u"Arduino Uno (/dev/ttyACM0)"}));
+  EXPECT_EQ(Read(), (Names{"Arduino Uno (/dev/ttyACM0)"}));
 }
 
 TEST_F(SysfsPorts, NamesAUsbSerialAdapterByTheDeviceTwoLevelsUp) {
   AddUsbDevice(kHub, "xHCI Host Controller\n", "Linux xhci-hcd\n");
   AddUsbSerial("ttyUSB0", "1-2", "FT232R USB UART \r\n", "FTDI\n");
-  EXPECT_EQ(Read(), (Names{u"FT232R USB UART (/dev/ttyUSB0)"}));
+  EXPECT_EQ(Read(), (Names{"FT232R USB UART (/dev/ttyUSB0)"}));
 }
 
 TEST_F(SysfsPorts, FallsBackToTheManufacturerThenTheDriver) {
@@ -123,7 +127,7 @@ TEST_F(SysfsPorts, FallsBackToTheManufacturerThenTheDriver) {
   AddUsbSerial("ttyUSB1", "1-3", "\n", "");
   AddAcm("ttyACM0", "1-1", "", "");
   EXPECT_EQ(Read(),
-            (Names{u"cdc_acm (/dev/ttyACM0)", u"FTDI (/dev/ttyUSB0)", u"ftdi_sio (/dev/ttyUSB1)"}));
+            (Names{"cdc_acm (/dev/ttyACM0)", "FTDI (/dev/ttyUSB0)", "ftdi_sio (/dev/ttyUSB1)"}));
 }
 
 TEST_F(SysfsPorts, SkipsEmptyLegacySerialSlotsAndNamesTheOthersByDriver) {
@@ -132,13 +136,13 @@ TEST_F(SysfsPorts, SkipsEmptyLegacySerialSlotsAndNamesTheOthersByDriver) {
   AddLegacySerial("ttyS0", "0\n");
   AddLegacySerial("ttyS1", "0\n");
   AddLegacySerial("ttyS4", "4\n");
-  EXPECT_EQ(Read(), (Names{u"serial8250 (/dev/ttyS4)"}));
+  EXPECT_EQ(Read(), (Names{"serial8250 (/dev/ttyS4)"}));
 }
 
 TEST_F(SysfsPorts, NamesADeviceWithoutDriverByItsEntry) {
   fs::create_directories(root_ / "devices/platform/uart0");
   AddTty("ttyAMA0", "devices/platform/uart0", "DEVNAME=ttyAMA0\n");
-  EXPECT_EQ(Read(), (Names{u"ttyAMA0 (/dev/ttyAMA0)"}));
+  EXPECT_EQ(Read(), (Names{"ttyAMA0 (/dev/ttyAMA0)"}));
 }
 
 TEST_F(SysfsPorts, SkipsTtysWithoutADevice) {
@@ -151,7 +155,7 @@ TEST_F(SysfsPorts, SkipsTtysWithoutADevice) {
   Link("devices/gone/tty/ttyACM3/device", "devices/gone/1-4:1.0");
   Link("class/tty/ttyACM3", "devices/gone/tty/ttyACM3");
   AddAcm("ttyACM0", "1-1", "Arduino Uno\n");
-  EXPECT_EQ(Read(), (Names{u"Arduino Uno (/dev/ttyACM0)"}));
+  EXPECT_EQ(Read(), (Names{"Arduino Uno (/dev/ttyACM0)"}));
 }
 
 TEST_F(SysfsPorts, TakesTheNodeFromDevname) {
@@ -160,7 +164,7 @@ TEST_F(SysfsPorts, TakesTheNodeFromDevname) {
   AddTty("pts5", device, "MAJOR=136\nMINOR=5\nDEVNAME=pts/5\n");
   AddTty("ttyX1", device, "MAJOR=4\nMINOR=65\n");
   AddTty("ttyX2", device, "DEVNAME=\n");
-  EXPECT_EQ(Read(), (Names{u"Board (/dev/pts/5)", u"Board (/dev/ttyX1)", u"Board (/dev/ttyX2)"}));
+  EXPECT_EQ(Read(), (Names{"Board (/dev/pts/5)", "Board (/dev/ttyX1)", "Board (/dev/ttyX2)"}));
 }
 
 TEST_F(SysfsPorts, TakesTheNodeFromTheEntryWithoutAUevent) {
@@ -168,7 +172,7 @@ TEST_F(SysfsPorts, TakesTheNodeFromTheEntryWithoutAUevent) {
   AddUsbDevice(device, "Board\n", "");
   AddTty("ttyACM0", device, "");
   fs::remove(root_ / device / "tty/ttyACM0/uevent");
-  EXPECT_EQ(Read(), (Names{u"Board (/dev/ttyACM0)"}));
+  EXPECT_EQ(Read(), (Names{"Board (/dev/ttyACM0)"}));
 }
 
 TEST_F(SysfsPorts, ListsPortsInNaturalOrder) {
@@ -177,19 +181,41 @@ TEST_F(SysfsPorts, ListsPortsInNaturalOrder) {
   AddAcm("ttyACM2", "1-3", "Two\n");
   AddAcm("ttyACM1", "1-2", "One\n");
   AddLegacySerial("ttyS4", "4\n");
-  EXPECT_EQ(Read(), (Names{u"One (/dev/ttyACM1)", u"Two (/dev/ttyACM2)", u"Ten (/dev/ttyACM10)",
-                           u"serial8250 (/dev/ttyS4)", u"Adapter (/dev/ttyUSB0)"}));
+  EXPECT_EQ(Read(), (Names{"One (/dev/ttyACM1)", "Two (/dev/ttyACM2)", "Ten (/dev/ttyACM10)",
+                           "serial8250 (/dev/ttyS4)", "Adapter (/dev/ttyUSB0)"}));
 }
 
 TEST_F(SysfsPorts, ReplacesAttributesThatAreNotUtf8) {
   AddAcm("ttyACM0", "1-1", "Caf\xE9 \xE3\x83\x9C\xE3\x83\xBC\xE3\x83\x89\n");
-  EXPECT_EQ(Read(), (Names{u"Caf\uFFFD \u30DC\u30FC\u30C9 (/dev/ttyACM0)"}));
+  EXPECT_EQ(Read(), (Names{"Caf\uFFFD \u30DC\u30FC\u30C9 (/dev/ttyACM0)"}));
 }
 
 TEST_F(SysfsPorts, FindsNothingWithoutClassTty) {
   fs::create_directories(root_ / "class/net");
   EXPECT_TRUE(Read().empty());
   EXPECT_TRUE(platform::ReadSysfsPortNames(root_ / "missing").empty());
+}
+
+// Attributes whose reading fails: the listing goes on as if the attribute
+// were missing, rather than end the program with an exception (a fuzzing
+// finding).
+TEST_F(SysfsPorts, AnUnreadableProductFallsBackToTheManufacturer) {
+  AddAcm("ttyACM0", "1-1", "");
+  Unreadable(kHub / "1-1/product");
+  EXPECT_EQ(Read(), (Names{"Arduino (www.arduino.cc) (/dev/ttyACM0)"}));
+}
+
+TEST_F(SysfsPorts, AnUnreadableTypeDoesNotHideThePort) {
+  AddAcm("ttyACM0", "1-1", "Arduino Uno\n");
+  Unreadable("class/tty/ttyACM0/type");
+  EXPECT_EQ(Read(), (Names{"Arduino Uno (/dev/ttyACM0)"}));
+}
+
+TEST_F(SysfsPorts, AnUnreadableUeventLeavesTheNodeNamedByItsEntry) {
+  AddAcm("ttyACM0", "1-1", "Arduino Uno\n");
+  fs::remove(root_ / "class/tty/ttyACM0/uevent");
+  Unreadable("class/tty/ttyACM0/uevent");
+  EXPECT_EQ(Read(), (Names{"Arduino Uno (/dev/ttyACM0)"}));
 }
 
 }  // namespace

@@ -75,6 +75,7 @@ TEST(Utf8ToUtf16Lossy, KeepsWellFormedText) {
   for (const auto& [utf8, utf16] : kWellFormed) {
     SCOPED_TRACE(testing::PrintToString(std::string(utf8)));
     EXPECT_EQ(text::Utf8ToUtf16Lossy(utf8), utf16);
+    EXPECT_EQ(text::WellFormedUtf8(utf8), utf8);
   }
 }
 
@@ -94,6 +95,7 @@ TEST(Utf8ToUtf16Lossy, ReplacesEachMaximalIllFormedPiece) {
   for (const auto& [utf8, utf16] : cases) {
     SCOPED_TRACE(testing::PrintToString(std::string(utf8)));
     EXPECT_EQ(text::Utf8ToUtf16Lossy(utf8), utf16);
+    EXPECT_EQ(text::WellFormedUtf8(utf8), text::Utf16ToUtf8(utf16));
   }
 }
 

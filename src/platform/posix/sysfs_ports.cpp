@@ -156,16 +156,16 @@ std::vector<fs::path> TtyEntries(const fs::path& root) {
 
 }  // namespace
 
-std::vector<std::u16string> ReadSysfsPortNames(const fs::path& sysfsRoot) {
+std::vector<std::string> ReadSysfsPortNames(const fs::path& sysfsRoot) {
   std::error_code error;
   const fs::path root = fs::canonical(sysfsRoot, error);
   if (error) {
     return {};
   }
-  std::vector<std::u16string> names;
+  std::vector<std::string> names;
   for (const fs::path& entry : TtyEntries(root)) {
     if (const auto name = FriendlyName(entry, root)) {
-      names.push_back(text::Utf8ToUtf16Lossy(*name));
+      names.push_back(text::WellFormedUtf8(*name));
     }
   }
   return names;

@@ -14,11 +14,12 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/win32/code_pages.h"
 
 namespace platform {
 
-std::vector<std::u16string> ListPortFriendlyNames() {
-  std::vector<std::u16string> names;
+std::vector<std::string> ListPortFriendlyNames() {
+  std::vector<std::string> names;
   const HDEVINFO devices =
       SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT);
   if (devices == INVALID_HANDLE_VALUE) {
@@ -26,14 +27,15 @@ std::vector<std::u16string> ListPortFriendlyNames() {
   }
   SP_DEVINFO_DATA device{};
   device.cbSize = sizeof(device);
-  std::array<char16_t, 256> buffer{};
+  std::array<wchar_t, 256> buffer{};
   for (DWORD index = 0; SetupDiEnumDeviceInfo(devices, index, &device); ++index) {
     if (!SetupDiGetDeviceRegistryPropertyW(devices, &device, SPDRP_FRIENDLYNAME, nullptr,
                                            reinterpret_cast<PBYTE>(buffer.data()), sizeof(buffer),
                                            nullptr)) {
       continue;
     }
-    names.emplace_back(buffer.begin(), std::find(buffer.begin(), buffer.end(), u'\0'));
+    const auto end = std::find(buffer.begin(), buffer.end(), L'\0');
+    names.push_back(win32::FromWide(std::wstring_view(buffer.begin(), end), CP_UTF8));
   }
   SetupDiDestroyDeviceInfoList(devices);
   return names;

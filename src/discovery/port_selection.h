@@ -1,10 +1,8 @@
-// Which serial port is the lamp: the list file, the ports present, the choice.
+// Which serial port is the lamp: the ports present, matched against the list
+// file's entries, and the user's choice among several.
 #pragma once
 
 #include <string>
-
-// Loads the device descriptions of the list file; ends the program when none.
-int LoadArduinoNameList();
 
 // Lists the serial ports present with their port names and descriptions.
 int EnumerateSerialPorts();

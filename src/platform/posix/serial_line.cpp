@@ -1,4 +1,5 @@
-// The serial line on POSIX systems: a terminal device in raw mode.
+// The serial line on POSIX systems: a terminal device in raw mode, found
+// among the ports that sysfs lists.
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
@@ -9,8 +10,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 #include "platform/platform.h"
+#include "platform/posix/sysfs_ports.h"
 #include "platform/write_gate.h"
 
 namespace platform {
@@ -153,5 +156,11 @@ bool WriteByte(PortHandle port, char byte) {
 }
 
 void ClosePort(PortHandle port) { ::close(Descriptor(port)); }
+
+std::vector<std::string> ListPortFriendlyNames() {
+  // SYSFS_PATH moves the tree, as Linux device libraries allow.
+  const char* root = std::getenv("SYSFS_PATH");
+  return ReadSysfsPortNames(root != nullptr && *root != '\0' ? root : "/sys");
+}
 
 }  // namespace platform

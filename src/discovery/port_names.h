@@ -1,10 +1,24 @@
-// Picking, among the serial ports present, those the list file names.
+// The names of the serial ports present: each friendly name, "description
+// (port)", cut into its parts, and the ports whose description the list file
+// names.
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace discovery {
+
+struct PortParts {
+  std::u16string portNo;    // what stands inside the last parentheses: COM3, /dev/ttyACM0
+  std::u16string portName;  // the description before them
+};
+
+// The port is what lies between the last "(" and the last ")", the
+// description everything up to the character before the last "(". Names that
+// break the pattern go through the same arithmetic, a missing parenthesis
+// standing at position npos.
+PortParts CutFriendlyName(std::u16string_view friendlyName);
 
 struct FoundPort {
   std::u16string portNo;

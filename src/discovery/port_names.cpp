@@ -1,9 +1,18 @@
-#include "discovery/port_matching.h"
+#include "discovery/port_names.h"
 
 #include <algorithm>
 #include <cstddef>
 
 namespace discovery {
+
+PortParts CutFriendlyName(std::u16string_view friendlyName) {
+  // Unsigned wrap-around is intended: with a parenthesis missing, npos + 1 is
+  // 0 and the lengths run to the end of the name.
+  const std::size_t openPos = friendlyName.rfind(u'(');
+  const std::size_t closePos = friendlyName.rfind(u')');
+  return {std::u16string(friendlyName.substr(openPos + 1, closePos - openPos - 1)),
+          std::u16string(friendlyName.substr(0, openPos - 1))};
+}
 
 std::vector<FoundPort> MatchPorts(const std::vector<std::u16string>& listEntries,
                                   const std::vector<std::u16string>& portNos,
