@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 
 #include "platform/platform.h"
 #include "platform/posix/sysfs_ports.h"
@@ -157,10 +156,6 @@ bool WriteByte(PortHandle port, char byte) {
 
 void ClosePort(PortHandle port) { ::close(Descriptor(port)); }
 
-std::vector<std::string> ListPortFriendlyNames() {
-  // SYSFS_PATH moves the tree, as Linux device libraries allow.
-  const char* root = std::getenv("SYSFS_PATH");
-  return ReadSysfsPortNames(root != nullptr && *root != '\0' ? root : "/sys");
-}
+std::vector<std::string> ListPortFriendlyNames() { return ReadSysfsPortNames(SysfsRoot()); }
 
 }  // namespace platform

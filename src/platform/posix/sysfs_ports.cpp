@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <compare>
 #include <cstddef>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -155,6 +156,11 @@ std::vector<fs::path> TtyEntries(const fs::path& root) {
 }
 
 }  // namespace
+
+fs::path SysfsRoot() {
+  const char* root = std::getenv("SYSFS_PATH");
+  return root != nullptr && *root != '\0' ? root : "/sys";
+}
 
 std::vector<std::string> ReadSysfsPortNames(const fs::path& sysfsRoot) {
   std::error_code error;

@@ -7,6 +7,10 @@
 
 namespace platform {
 
+// SYSFS_PATH when set, as Linux device libraries allow moving the tree;
+// else /sys.
+std::filesystem::path SysfsRoot();
+
 // Friendly names, "description (/dev/node)", of the ports under
 // <sysfsRoot>/class/tty that have a device behind them, in natural order of
 // their names (ttyACM2 before ttyACM10). The description is the USB device's

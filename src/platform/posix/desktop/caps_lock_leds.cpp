@@ -1,0 +1,80 @@
+#include "platform/posix/desktop/caps_lock_leds.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <string_view>
+#include <system_error>
+#include <utility>
+
+namespace platform::desktop {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Whether the LED is lit; nullopt when its file does not read as a number,
+// as when the keyboard was unplugged. Opened afresh each time: a descriptor
+// kept open would go on reading a file that a test tree has removed.
+std::optional<bool> Lit(const std::string& brightnessFile) {
+  const int fd = ::open(brightnessFile.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::array<char, 16> text{};
+  ssize_t count = 0;
+  do {
+    count = ::read(fd, text.data(), text.size());
+  } while (count < 0 && errno == EINTR);
+  ::close(fd);
+  if (count <= 0) return std::nullopt;
+  const std::string_view value(text.data(), static_cast<std::size_t>(count));
+  const auto digits = value.find_first_not_of("0123456789");
+  if (digits == 0) return std::nullopt;
+  return value.substr(0, digits).find_first_not_of('0') != std::string_view::npos;
+}
+
+}  // namespace
+
+CapsLockLeds::CapsLockLeds(fs::path sysfsRoot) : root_(std::move(sysfsRoot)) {}
+
+Toggle CapsLockLeds::Read(std::uint64_t nowMs) {
+  bool lit = ReadKept();
+  if (ScanDue(nowMs)) lit = Scan(nowMs);
+  if (brightnessFiles_.empty()) return Toggle::Unknown;
+  return lit ? Toggle::On : Toggle::Off;
+}
+
+bool CapsLockLeds::ScanDue(std::uint64_t nowMs) const {
+  if (!lastScanMs_) return true;
+  return (brightnessFiles_.empty() || lostOne_) && nowMs - *lastScanMs_ >= kRescanMs;
+}
+
+bool CapsLockLeds::ReadKept() {
+  bool lit = false;
+  std::erase_if(brightnessFiles_, [&](const std::string& file) {
+    const std::optional<bool> led = Lit(file);
+    lit = lit || led.value_or(false);
+    lostOne_ = lostOne_ || !led;
+    return !led;
+  });
+  return lit;
+}
+
+bool CapsLockLeds::Scan(std::uint64_t nowMs) {
+  constexpr std::string_view kCapsLock = "::capslock";
+  lastScanMs_ = nowMs;
+  brightnessFiles_.clear();
+  std::error_code error;
+  for (fs::directory_iterator it(root_ / "class" / "leds", error), end; !error && it != end;
+       it.increment(error)) {
+    if (!it->path().filename().string().ends_with(kCapsLock)) continue;
+    brightnessFiles_.push_back((it->path() / "brightness").string());
+  }
+  // A file that does not read now is left out, and counts as no loss: it
+  // cannot bring a scan about at every call.
+  const bool lit = ReadKept();
+  lostOne_ = false;
+  return lit;
+}
+
+}  // namespace platform::desktop
