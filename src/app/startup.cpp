@@ -1,5 +1,8 @@
 #include "app/startup.h"
 
+#include <string>
+#include <string_view>
+
 #include "app/end_routines.h"
 #include "discovery/list_file.h"
 #include "discovery/port_selection.h"
@@ -21,6 +24,26 @@ void LowerPriority() {
   FinishAndExit();
 }
 
+void NoteWhatTheKeyboardLacks() {
+  switch (platform::ReachOfKeyboard()) {
+    case platform::KeyboardReach::Full:
+      return;
+    case platform::KeyboardReach::NoDisplay:
+      platform::WriteText(
+          "Xのディスプレイに接続できないため、Caps Lockと[Shift]キー + [Esc]キーは使えません。\n");
+      return;
+    case platform::KeyboardReach::Wayland: {
+      const std::string_view howToEnd =
+          platform::StartedAsService()
+              ? "終了するには systemctl --user stop morvane を実行してください。\n"
+              : "終了するにはCtrl+Cを押してください。\n";
+      platform::WriteText(
+          std::string("Waylandでは[Shift]キー + [Esc]キーは使えません。").append(howToEnd));
+      return;
+    }
+  }
+}
+
 void InstallHandler(MonitorLocals& locals) {
   locals.bSaverMsgShown = false;
   if (!platform::InstallEventHandler(HandlerRoutine)) ExitWithLampOff();
@@ -30,10 +53,7 @@ void InstallHandler(MonitorLocals& locals) {
       "ボタンを押してこのウィンドウを閉じてしまうと終了してしまいますので、このウィンドウが邪魔な場"
       "合は"
       "[－]ボタンを押して最小化してください。\n\n");
-  if (!platform::KeyboardReachable()) {
-    platform::WriteText(
-        "Xのディスプレイに接続できないため、Caps Lockと[Shift]キー + [Esc]キーは使えません。\n");
-  }
+  NoteWhatTheKeyboardLacks();
 }
 
 }  // namespace

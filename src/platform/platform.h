@@ -54,6 +54,10 @@ void ClaimEnd();
 // another thread may still depend on.
 [[noreturn]] void EndProcess(int status);
 
+// True when a service manager started the program (systemd sets
+// INVOCATION_ID), so that the user ends it through the manager.
+bool StartedAsService();
+
 // Monotonic milliseconds, for deadlines.
 std::uint64_t NowMs();
 
@@ -119,9 +123,13 @@ std::vector<std::string> ListPortFriendlyNames();
 
 // ---- Keyboard, input method and screen saver ------------------------------
 
-// False where Caps Lock and Shift+Esc cannot be read at all (a POSIX
-// system without an X display).
-bool KeyboardReachable();
+// What of the keyboard can be read here, for the notice at start-up.
+enum class KeyboardReach : std::uint8_t {
+  Full,       // Caps Lock and Shift+Esc
+  NoDisplay,  // POSIX without a display: no Shift+Esc, Caps Lock only from the kernel's LEDs
+  Wayland,    // Caps Lock, but no Shift+Esc: a client cannot read it without a grab
+};
+KeyboardReach ReachOfKeyboard();
 
 // True when Esc was pressed since the previous call.
 bool EscPressedSinceLastQuery();

@@ -106,6 +106,8 @@ void EndProcess(int status) {
   throw fake::ProcessEnded{status};
 }
 
+bool StartedAsService() { return State().startedAsService; }
+
 std::uint64_t NowMs() { return State().nowMs; }
 
 void SleepMs(std::uint32_t ms) {
@@ -164,9 +166,9 @@ void ClosePort(PortHandle /*port*/) { Record("close"); }
 
 std::vector<std::string> ListPortFriendlyNames() { return State().friendlyNames; }
 
-bool KeyboardReachable() {
+KeyboardReach ReachOfKeyboard() {
   Record("keyboard");
-  return State().keyboardReachable;
+  return State().keyboardReach;
 }
 
 bool EscPressedSinceLastQuery() {

@@ -45,7 +45,8 @@ struct Platform {
   bool priorityLowers = true;
   std::uint32_t priorityError = 0;
   bool handlerInstalls = true;
-  bool keyboardReachable = true;
+  platform::KeyboardReach keyboardReach = platform::KeyboardReach::Full;
+  bool startedAsService = false;
   bool portOpens = true;
   platform::OpenFailure openFailure;
   bool queuesSet = true;

@@ -37,7 +37,7 @@ char StateByte(std::size_t index) {
 
 }  // namespace
 
-bool KeyboardReachable() { return true; }
+KeyboardReach ReachOfKeyboard() { return KeyboardReach::Full; }
 bool EscPressedSinceLastQuery() { return false; }
 bool ShiftIsDown() { return false; }
 

@@ -47,7 +47,7 @@ TEST_F(EndPathsTest, AHappyRunPrintsEverythingInOrderAndEndsDark) {
 }
 
 TEST_F(EndPathsTest, SaysWhenTheKeyboardCannotBeReadAndGoesOn) {
-  Fake().keyboardReachable = false;
+  Fake().keyboardReach = platform::KeyboardReach::NoDisplay;
   Fake().cycles = {{.ime = kImeOn}};
   EXPECT_EQ(Run(), 0);
   EXPECT_EQ(
@@ -55,6 +55,27 @@ TEST_F(EndPathsTest, SaysWhenTheKeyboardCannotBeReadAndGoesOn) {
       std::string(kStart) + std::string(kInstructions) +
           "Xのディスプレイに接続できないため、Caps Lockと[Shift]キー + [Esc]キーは使えません。\n"
           "IMEがONです。\n\n終了しました。\n");
+}
+
+TEST_F(EndPathsTest, UnderWaylandSaysHowToEndInsteadOfShiftEsc) {
+  Fake().keyboardReach = platform::KeyboardReach::Wayland;
+  Fake().cycles = {{.ime = kImeOn}};
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Fake().Console(), std::string(kStart) + std::string(kInstructions) +
+                                  "Waylandでは[Shift]キー + [Esc]キーは使えません。"
+                                  "終了するにはCtrl+Cを押してください。\n"
+                                  "IMEがONです。\n\n終了しました。\n");
+}
+
+TEST_F(EndPathsTest, UnderWaylandAsAServiceNamesTheServiceManager) {
+  Fake().keyboardReach = platform::KeyboardReach::Wayland;
+  Fake().startedAsService = true;
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Fake().Console(),
+            std::string(kStart) + std::string(kInstructions) +
+                "Waylandでは[Shift]キー + [Esc]キーは使えません。"
+                "終了するには systemctl --user stop morvane を実行してください。\n"
+                "\n終了しました。\n");
 }
 
 TEST_F(EndPathsTest, LowersThePriorityBeforeOpeningThePort) {

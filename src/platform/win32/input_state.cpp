@@ -23,7 +23,7 @@ constexpr SHORT kToggledOn = 1;
 }  // namespace
 
 // The keyboard is always there to ask on Windows.
-bool KeyboardReachable() { return true; }
+KeyboardReach ReachOfKeyboard() { return KeyboardReach::Full; }
 
 bool EscPressedSinceLastQuery() { return (GetAsyncKeyState(VK_ESCAPE) & 1) != 0; }
 

@@ -23,6 +23,10 @@ void EndProcess(int status) {
   std::_Exit(status);
 }
 
+// The Windows program runs in a console window of its own, never as a
+// service.
+bool StartedAsService() { return false; }
+
 std::uint64_t NowMs() { return GetTickCount64(); }
 
 void SleepMs(std::uint32_t ms) { Sleep(ms); }

@@ -20,6 +20,17 @@ const char* Name(platform::Toggle toggle) {
   }
 }
 
+const char* Name(platform::KeyboardReach reach) {
+  switch (reach) {
+    case platform::KeyboardReach::Full:
+      return "reachable";
+    case platform::KeyboardReach::Wayland:
+      return "wayland";
+    default:
+      return "unreachable";
+  }
+}
+
 const char* Name(const std::optional<platform::ImeStatus>& ime) {
   if (!ime) return "none";
   return ime->openStatus != 0 && (ime->conversionMode & (1 | 8)) != 0 ? "on" : "off";
@@ -39,8 +50,7 @@ void PrintOnePoll() {
 
 int main(int argc, char** argv) {
   const long polls = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 600;
-  std::cout << "keyboard " << (platform::KeyboardReachable() ? "reachable" : "unreachable")
-            << std::endl;
+  std::cout << "keyboard " << Name(platform::ReachOfKeyboard()) << std::endl;
   for (long poll = 0; poll < polls; ++poll) {
     PrintOnePoll();
     std::this_thread::sleep_for(std::chrono::milliseconds(100));

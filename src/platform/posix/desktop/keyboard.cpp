@@ -1,12 +1,33 @@
-// Caps Lock and Shift+Esc from the X server.
+// Caps Lock and Shift+Esc: from the X server under X; under Wayland, and
+// without a display, Caps Lock from the kernel's LEDs and no Shift+Esc.
+//
+// Under Wayland the X readings would come through XWayland and follow the
+// keyboard only while an X window has focus, so X is not asked for them.
 #include <X11/XKBlib.h>
 
+#include <cstdlib>
+#include <optional>
+
 #include "platform/platform.h"
+#include "platform/posix/desktop/caps_lock_leds.h"
 #include "platform/posix/desktop/raw_keys.h"
 #include "platform/posix/desktop/x_server.h"
+#include "platform/posix/sysfs_ports.h"
 
 namespace platform {
 namespace {
+
+bool UnderWayland() {
+  static const bool wayland = [] {
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    return display != nullptr && *display != '\0';
+  }();
+  return wayland;
+}
+
+desktop::XServer* KeyboardsXServer() {
+  return UnderWayland() ? nullptr : desktop::ConnectedXServer();
+}
 
 // What the last EscPressedSinceLastQuery found, for the ShiftIsDown that
 // follows it.
@@ -15,25 +36,39 @@ desktop::EscReport& LastEscReport() {
   return report;
 }
 
+// nullopt where there is no X server or it cannot tell.
+std::optional<Toggle> XkbCapsLock() {
+  desktop::XServer* server = KeyboardsXServer();
+  if (server == nullptr || !server->xkb) return std::nullopt;
+  XkbStateRec state{};
+  if (XkbGetState(server->display, XkbUseCoreKbd, &state) != Success || server->lost) {
+    return std::nullopt;
+  }
+  return (state.locked_mods & LockMask) != 0 ? Toggle::On : Toggle::Off;
+}
+
+Toggle LedsCapsLock() {
+  static desktop::CapsLockLeds leds(SysfsRoot());
+  return leds.Read(NowMs());
+}
+
 }  // namespace
 
-bool KeyboardReachable() { return desktop::ConnectedXServer() != nullptr; }
+KeyboardReach ReachOfKeyboard() {
+  if (UnderWayland()) return KeyboardReach::Wayland;
+  return KeyboardsXServer() != nullptr ? KeyboardReach::Full : KeyboardReach::NoDisplay;
+}
 
 bool EscPressedSinceLastQuery() {
-  LastEscReport() = desktop::TakeEscReport();
+  LastEscReport() = UnderWayland() ? desktop::EscReport{} : desktop::TakeEscReport();
   return LastEscReport().escPressed;
 }
 
 bool ShiftIsDown() { return LastEscReport().shiftDownAtEsc; }
 
 Toggle CapsLock() {
-  desktop::XServer* server = desktop::ConnectedXServer();
-  if (server == nullptr || !server->xkb) return Toggle::Unknown;
-  XkbStateRec state{};
-  if (XkbGetState(server->display, XkbUseCoreKbd, &state) != Success || server->lost) {
-    return Toggle::Unknown;
-  }
-  return (state.locked_mods & LockMask) != 0 ? Toggle::On : Toggle::Off;
+  if (const std::optional<Toggle> xkb = XkbCapsLock()) return *xkb;
+  return LedsCapsLock();
 }
 
 }  // namespace platform
