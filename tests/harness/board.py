@@ -1,4 +1,5 @@
-"""A lamp board on a pseudo-terminal, and a sysfs tree that shows it as USB."""
+"""A lamp board on a pseudo-terminal, and a sysfs tree that shows it as USB
+and may show a keyboard's Caps Lock LED."""
 
 import os
 import pty
@@ -148,3 +149,15 @@ def make_sysfs(root, ports):
             f.write(f"MAJOR=136\nMINOR={index}\nDEVNAME={node[len('/dev/'):]}\n")
         os.symlink(os.path.relpath(interface, entry), os.path.join(entry, "device"))
         os.symlink(os.path.relpath(entry, tty_class), os.path.join(tty_class, name))
+
+
+def set_caps_lock_led(root, on, keyboard="input3"):
+    """The keyboard's Caps Lock LED in the tree's LED class, lit or dark, as
+    the compositor or the console sets it."""
+    led = os.path.join(root, "class", "leds", f"{keyboard}::capslock")
+    os.makedirs(led, exist_ok=True)
+    # Replaced whole, so that the program never reads the file half written.
+    written = os.path.join(led, "brightness.new")
+    with open(written, "w") as f:
+        f.write("1\n" if on else "0\n")
+    os.replace(written, os.path.join(led, "brightness"))

@@ -1,12 +1,28 @@
 # A private desktop, sourced by the scripts of the desktop and lamp tests and
 # of the demo: an X server, a session bus, fcitx5 with a US layout and Anthy,
-# an input context with focus and a stand-in screen saver. Every process is
-# ended by its id.
+# an input context with focus and a stand-in screen saver; or a headless
+# Wayland compositor with a virtual keyboard, fcitx5 and a focused GTK entry.
+# Every process is ended by its id.
 # shellcheck shell=bash
 
 DESKTOP_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 SYSTEM_PYTHON=/usr/bin/python3  # python3-dbus and python3-gi live there
 STARTED_PIDS=()
+
+# sway refuses to run as root: as root, runs the calling script again as an
+# unprivileged user of its own, added the first time, with a clean
+# environment. Its arguments must be absolute paths.
+TEST_USER=morvane-test
+run_as_unprivileged_user() {
+  ((EUID == 0)) || return 0
+  if ! id -u "$TEST_USER" >/dev/null 2>&1; then
+    echo "adding the system user $TEST_USER for the Wayland tests" >&2
+    useradd --system --user-group --no-create-home --home-dir /nonexistent \
+      --shell /usr/sbin/nologin "$TEST_USER" || id -u "$TEST_USER" >/dev/null
+  fi
+  exec setpriv --reuid="$TEST_USER" --regid="$TEST_USER" --clear-groups -- \
+    env -i PATH="$PATH" LANG=C.UTF-8 bash "$(realpath "$0")" "$@"
+}
 
 # Runs the calling script again inside a session bus of its own.
 run_in_private_session_bus() {
@@ -80,7 +96,10 @@ start_x_server() {
   export DISPLAY
 }
 
+# start_fcitx5 [ADDONS]: by default the addons of an X desktop, whose input
+# contexts come over D-Bus.
 start_fcitx5() {
+  local addons=${1:-dbus,dbusfrontend,keyboard,anthy}
   mkdir -p "$XDG_CONFIG_HOME/fcitx5"
   cat >"$XDG_CONFIG_HOME/fcitx5/profile" <<'PROFILE'
 [Groups/0]
@@ -99,7 +118,7 @@ Layout=
 [GroupOrder]
 0=Default
 PROFILE
-  fcitx5 --disable=all --enable=dbus,dbusfrontend,keyboard,anthy >"$WORK/fcitx5.log" 2>&1 &
+  fcitx5 --disable=all "--enable=$addons" >"$WORK/fcitx5.log" 2>&1 &
   FCITX_PID=$!
   STARTED_PIDS+=("$FCITX_PID")
   wait_until 100 name_owned org.fcitx.Fcitx5 || { echo "fcitx5 did not start" >&2; return 1; }
@@ -129,6 +148,68 @@ start_desktop() {
   start_screen_saver
   start_fcitx5
   start_input_context
+}
+
+wayland_socket() {
+  local socket
+  for socket in "$XDG_RUNTIME_DIR"/wayland-*; do
+    [[ -S $socket ]] && basename "$socket" && return 0
+  done
+  return 1
+}
+
+# sway, headless: no outputs or input devices of the machine's, software
+# rendering, no XWayland. Its socket is in a runtime folder of its own.
+start_compositor() {
+  export XDG_RUNTIME_DIR="$WORK/runtime"
+  mkdir -m 700 "$XDG_RUNTIME_DIR"
+  echo "xwayland disable" >"$WORK/sway.config"
+  WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+    sway --config "$WORK/sway.config" >"$WORK/sway.log" 2>&1 &
+  SWAY_PID=$!
+  STARTED_PIDS+=("$SWAY_PID")
+  wait_until 50 wayland_socket >/dev/null || { echo "sway did not start" >&2; return 1; }
+  WAYLAND_DISPLAY=$(wayland_socket)
+  SWAYSOCK="$XDG_RUNTIME_DIR/sway-ipc.$(id -u).$SWAY_PID.sock"
+  export WAYLAND_DISPLAY SWAYSOCK
+  unset DISPLAY
+}
+
+seat_has_keyboard() { swaymsg -t get_seats 2>/dev/null | grep -q '"type": "keyboard"'; }
+
+# The seat gets a keyboard, as a desktop's seat has: wtype's virtual
+# keyboard, which lasts while its input stays open.
+start_virtual_keyboard() {
+  mkfifo "$WORK/keys"
+  wtype - <"$WORK/keys" &
+  KEYBOARD_PID=$!
+  STARTED_PIDS+=("$KEYBOARD_PID")
+  # Held open and never written to.
+  # shellcheck disable=SC2034
+  exec {KEYS_FD}>"$WORK/keys"
+  wait_until 50 seat_has_keyboard || { echo "the seat has no keyboard" >&2; return 1; }
+}
+
+# fcitx5 answers 1 once an input context has the focus.
+input_context_focused() { [[ $(fcitx5-remote 2>/dev/null) == 1 ]]; }
+
+# A GTK window whose entry holds the focus and speaks to the input method
+# through the compositor (text-input), as a native Wayland application does.
+start_entry_window() {
+  GDK_BACKEND=wayland GTK_IM_MODULE=wayland NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory \
+    "$SYSTEM_PYTHON" "$DESKTOP_HERE/entry_window.py" >"$WORK/entry.log" 2>&1 &
+  ENTRY_PID=$!
+  STARTED_PIDS+=("$ENTRY_PID")
+  wait_until 100 input_context_focused || { echo "the entry got no input context" >&2; return 1; }
+}
+
+# The Wayland desktop that the program meets: sway, a keyboard, fcitx5 as
+# the compositor's input method, and a focused entry.
+start_wayland_desktop() {
+  start_compositor
+  start_virtual_keyboard
+  start_fcitx5 dbus,wayland,waylandim,keyboard,anthy
+  start_entry_window
 }
 
 ibus_answers() { ibus list-engine >/dev/null 2>&1; }

@@ -18,10 +18,12 @@ NO_DESKTOP_SESSION = dict.fromkeys(
 
 
 def start_program(binary, workdir, sysfs, display=None, env=None):
-    """Without a display unless one is given, whatever the caller's desktop.
+    """Without a display unless one is given, whatever the caller's desktop
+    (an X display, or Wayland's WAYLAND_DISPLAY in env).
     env: variables to set, or with None to leave out."""
     variables = dict(os.environ, SYSFS_PATH=sysfs)
     variables.pop("DISPLAY", None)
+    variables.pop("WAYLAND_DISPLAY", None)
     if display:
         variables["DISPLAY"] = display
     for name, value in (env or {}).items():
@@ -95,16 +97,18 @@ class MorvaneRun:
     test can wait for a message while the lamp's timeline goes on.
 
     echo, if given, hears each line of the program's standard output.
+    env: as for start_program. sysfs is the tree's path, for more to be shown
+    in it.
     """
 
-    def __init__(self, binary, port_path, display, echo=None):
+    def __init__(self, binary, port_path, display, echo=None, env=None):
         self._work = WorkFolder()
-        sysfs = self._work.show_ports((UNO, port_path))
+        self.sysfs = self._work.show_ports((UNO, port_path))
         self.output = ""
         self.errors = b""
         self._echo = echo
         self._changed = threading.Condition()
-        self.process = self._work.start(binary, sysfs, display=display)
+        self.process = self._work.start(binary, self.sysfs, display=display, env=env)
         # Nothing to type: a failure's "press a key" then ends at once.
         self.process.stdin.close()
         self._readers = [threading.Thread(target=self._read_output, daemon=True),

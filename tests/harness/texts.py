@@ -14,6 +14,11 @@ KEEP_THE_WINDOW = (
     "このウィンドウが邪魔な場合は[－]ボタンを押して最小化してください。\n\n")
 INSTRUCTIONS = HOW_TO_END + KEEP_THE_WINDOW
 NO_DISPLAY = "Xのディスプレイに接続できないため、Caps Lockと[Shift]キー + [Esc]キーは使えません。\n"
+NO_SHIFT_ESC_ON_WAYLAND = "Waylandでは[Shift]キー + [Esc]キーは使えません。"
+WAYLAND_HOW_TO_END = NO_SHIFT_ESC_ON_WAYLAND + "終了するにはCtrl+Cを押してください。\n"
+# Under Wayland, as a systemd service (INVOCATION_ID set).
+WAYLAND_SERVICE_HOW_TO_END = (
+    NO_SHIFT_ESC_ON_WAYLAND + "終了するには systemctl --user stop morvane を実行してください。\n")
 END = "\n終了しました。\n"
 
 IME_ON = "IMEがONです。\n"

@@ -22,7 +22,7 @@ record() {
   else
     FAILED=$((FAILED + 1))
     echo "FAIL: $2"
-    [[ -s ${LOG:-} ]] && tail -n 5 "$LOG" | sed 's/^/      /'
+    if [[ -s ${LOG:-} ]]; then tail -n 5 "$LOG" | sed 's/^/      /'; fi
   fi
 }
 
@@ -58,6 +58,15 @@ check_never() {
   "$@" >/dev/null || true
   sleep 1
   expect "$name" not seen_since "$mark" "$pattern"
+}
+
+# short_probe_reads FIRST_LINE POLL_LINE [ENV...]: a probe of its own
+# ($PROBE), in the environment given, says FIRST_LINE and then POLL_LINE at
+# each of three polls.
+short_probe_reads() {
+  local output
+  output=$(env "${@:3}" "$PROBE" 3)
+  [[ $(head -n 1 <<<"$output") == "$1" && $(grep -cxF "$2" <<<"$output") -eq 3 ]]
 }
 
 not() { ! "$@"; }

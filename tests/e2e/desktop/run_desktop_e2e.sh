@@ -2,7 +2,9 @@
 # Drives a private desktop (see tests/harness/desktop_session.sh) and checks
 # what desktop_probe reads from it: Caps Lock, Esc and Shift+Esc, fcitx5's
 # state, the screen saver from X and from D-Bus, and what is left when a
-# source hangs or goes away.
+# source hangs or goes away. The kernel's Caps Lock LED is a lit one in a
+# fake sysfs tree: X's state is read before it, and it stands in where X
+# cannot be read.
 #
 #   run_desktop_e2e.sh PATH/TO/desktop_probe
 set -euo pipefail
@@ -13,15 +15,9 @@ source "$(dirname "$0")/probe_checks.sh"
 require_tools fcitx5 fcitx5-remote
 run_in_private_session_bus "$@"
 begin_work
-
-# short_probe_reads FIRST_LINE POLL_LINE [ENV...]: a probe of its own, in
-# the environment given, says FIRST_LINE and then POLL_LINE at each of three
-# polls.
-short_probe_reads() {
-  local output
-  output=$(env "${@:3}" "$PROBE" 3)
-  [[ $(head -n 1 <<<"$output") == "$1" && $(grep -cxF "$2" <<<"$output") -eq 3 ]]
-}
+export SYSFS_PATH="$WORK/sys"
+PYTHONPATH="$DESKTOP_HERE/.." "$SYSTEM_PYTHON" -c 'import sys; from harness.board import set_caps_lock_led
+set_caps_lock_led(sys.argv[1], True)' "$SYSFS_PATH"
 
 # A service that hangs must not hold a poll up for long; the stand-in screen
 # saver plays that part.
@@ -43,6 +39,10 @@ start_fcitx5
 expect "without a session bus: Caps Lock read, IME and D-Bus screen saver unknown" \
   short_probe_reads "keyboard reachable" "esc=0 shift=0 saver=0 caps=off ime=none" \
   DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent
+
+expect "under Wayland, with an X display too: Caps Lock from the kernel's LED, no Esc" \
+  short_probe_reads "keyboard wayland" "esc=0 shift=0 saver=0 caps=on ime=none" \
+  WAYLAND_DISPLAY=wayland-morvane DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent
 
 start_probe "$PROBE"
 check "X display reachable" '^keyboard reachable$' nothing
@@ -73,10 +73,12 @@ sleep 1
 expect "polling does not start fcitx5 again" not name_owned org.fcitx.Fcitx5
 check "the screen saver service gone reads as not running" 'saver=0' stop "$SAVER_PID"
 
-expect "without an X display: keyboard unreachable, Caps Lock unknown" \
-  short_probe_reads "keyboard unreachable" "esc=0 shift=0 saver=0 caps=unknown ime=none" \
+expect "without an X display: keyboard unreachable, Caps Lock from the kernel's LED" \
+  short_probe_reads "keyboard unreachable" "esc=0 shift=0 saver=0 caps=on ime=none" \
   DISPLAY=
-check "the X server gone reads as Caps Lock unknown" 'caps=unknown' stop "$XVFB_PID"
+check "the X server gone: Caps Lock from the kernel's LED" 'caps=on' stop "$XVFB_PID"
+check "the LED gone too reads as Caps Lock unknown" 'caps=unknown' \
+  rm -r "$SYSFS_PATH/class/leds"
 check_never "the probe outlives its X server" 'caps=(on|off)' nothing
 expect "the probe is still polling" kill -0 "$PROBE_PID"
 
