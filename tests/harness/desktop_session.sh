@@ -9,19 +9,40 @@ DESKTOP_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 SYSTEM_PYTHON=/usr/bin/python3  # python3-dbus and python3-gi live there
 STARTED_PIDS=()
 
-# sway refuses to run as root: as root, runs the calling script again as an
-# unprivileged user of its own, added the first time, with a clean
-# environment. Its arguments must be absolute paths.
 TEST_USER=morvane-test
+
+add_test_user() {
+  id -u "$TEST_USER" >/dev/null 2>&1 && return 0
+  echo "adding the system user $TEST_USER for the Wayland tests" >&2
+  useradd --system --user-group --no-create-home --home-dir /nonexistent \
+    --shell /usr/sbin/nologin "$TEST_USER" || id -u "$TEST_USER" >/dev/null
+}
+
+# sway refuses to run as root: as root, runs the calling script (one under
+# tests/) again as an unprivileged user of its own, added the first time,
+# with a clean environment, and ends with its status. The tests and the
+# files named by the arguments are copied for it to a folder it can read,
+# wherever the checkout is.
 run_as_unprivileged_user() {
   ((EUID == 0)) || return 0
-  if ! id -u "$TEST_USER" >/dev/null 2>&1; then
-    echo "adding the system user $TEST_USER for the Wayland tests" >&2
-    useradd --system --user-group --no-create-home --home-dir /nonexistent \
-      --shell /usr/sbin/nologin "$TEST_USER" || id -u "$TEST_USER" >/dev/null
-  fi
-  exec setpriv --reuid="$TEST_USER" --regid="$TEST_USER" --clear-groups -- \
-    env -i PATH="$PATH" LANG=C.UTF-8 bash "$(realpath "$0")" "$@"
+  add_test_user
+  local tests stage script file copies=() status=0
+  tests=$(cd "$DESKTOP_HERE/.." && pwd)
+  script=$(realpath "$0")
+  stage=$(mktemp -d)
+  chmod 755 "$stage"
+  mkdir -p "$stage/bin" "$stage/tests/e2e"
+  cp -r "$tests/harness" "$stage/tests/"
+  cp -r "$tests/e2e/desktop" "$stage/tests/e2e/"
+  for file in "$@"; do
+    cp "$file" "$stage/bin/"
+    copies+=("$stage/bin/$(basename "$file")")
+  done
+  setpriv --reuid="$TEST_USER" --regid="$TEST_USER" --clear-groups -- \
+    env -i PATH="$PATH" LANG=C.UTF-8 bash "$stage/tests/${script#"$tests"/}" "${copies[@]}" ||
+    status=$?
+  rm -rf "$stage"
+  exit "$status"
 }
 
 # Runs the calling script again inside a session bus of its own.
