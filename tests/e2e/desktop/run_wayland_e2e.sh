@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The program and the probe on a headless Wayland desktop (sway; see
-# tests/harness/desktop_session.sh): IBus found by its address file, named
-# after WAYLAND_DISPLAY; then the whole program with fcitx5 as the
-# compositor's input method (program_on_wayland.py). As root it runs as an
+# tests/harness/desktop_session.sh): the whole program with fcitx5 as the
+# compositor's input method (program_on_wayland.py); then IBus, found by its
+# address file named after WAYLAND_DISPLAY. As root it runs as an
 # unprivileged user of its own, for sway refuses root.
 #
 #   run_wayland_e2e.sh PATH/TO/morvane PATH/TO/desktop_probe
@@ -21,17 +21,21 @@ begin_work
 # No keyboard LEDs of the machine's: Caps Lock reads as unknown.
 export SYSFS_PATH="$WORK/sys"
 
-start_compositor
-start_virtual_keyboard
+start_wayland_desktop
+cd "$(dirname "$0")"
+expect "the program on Wayland" env PYTHONPATH="$(cd ../.. && pwd)" PYTHONDONTWRITEBYTECODE=1 \
+  python3 -m unittest -v program_on_wayland
 
-# IBus while fcitx5, which is asked first, is not running.
+# IBus where fcitx5, which is asked first, is not running.
+stop "$ENTRY_PID"
+stop "$FCITX_PID"
 start_ibus_daemon
 ibus_file="$XDG_CONFIG_HOME/ibus/bus/$(cat /var/lib/dbus/machine-id 2>/dev/null ||
   cat /etc/machine-id)-unix-$WAYLAND_DISPLAY"
 expect "ibus-daemon names its address file after WAYLAND_DISPLAY" test -s "$ibus_file"
 # It leaves one for display 0 as well: without it only the name after
 # WAYLAND_DISPLAY leads to the daemon.
-rm "${ibus_file%-"$WAYLAND_DISPLAY"}-0"
+rm -f "${ibus_file%-"$WAYLAND_DISPLAY"}-0"
 # The engine is set even where its setxkbmap, with no X display, fails.
 ibus engine xkb:us::eng >/dev/null 2>&1 || true
 expect "the probe finds IBus by that name" \
@@ -39,12 +43,5 @@ expect "the probe finds IBus by that name" \
 expect "without WAYLAND_DISPLAY it looks for another name" \
   short_probe_reads "keyboard unreachable" "esc=0 shift=0 saver=0 caps=unknown ime=none" \
   WAYLAND_DISPLAY=
-stop "$IBUS_PID"
-
-start_fcitx5 dbus,wayland,waylandim,keyboard,anthy
-start_entry_window
-cd "$(dirname "$0")"
-expect "the program on Wayland" env PYTHONPATH="$(cd ../.. && pwd)" PYTHONDONTWRITEBYTECODE=1 \
-  python3 -m unittest -v program_on_wayland
 
 finish

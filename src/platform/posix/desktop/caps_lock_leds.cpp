@@ -15,8 +15,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // Whether the LED is lit; nullopt when its file does not read as a number,
-// as when the keyboard was unplugged. Opened afresh each time: a descriptor
-// kept open would go on reading a file that a test tree has removed.
+// as when the keyboard was unplugged. Opened afresh each time, so that an
+// entry gone is seen as gone in any tree, sysfs or not.
 std::optional<bool> Lit(const std::string& brightnessFile) {
   const int fd = ::open(brightnessFile.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
