@@ -10,25 +10,25 @@ struct Command {
   bool on;
 };
 
-bool decode(uint8_t byte, Command& command) {
+bool Decode(uint8_t byte, Command& command) {
   switch (byte) {
     case 'R':
-      command = {kRed, true};
+      command = {Red, true};
       return true;
     case 'r':
-      command = {kRed, false};
+      command = {Red, false};
       return true;
     case 'G':
-      command = {kGreen, true};
+      command = {Green, true};
       return true;
     case 'g':
-      command = {kGreen, false};
+      command = {Green, false};
       return true;
     case 'B':
-      command = {kBlue, true};
+      command = {Blue, true};
       return true;
     case 'b':
-      command = {kBlue, false};
+      command = {Blue, false};
       return true;
     default:
       return false;
@@ -37,10 +37,10 @@ bool decode(uint8_t byte, Command& command) {
 
 }  // namespace
 
-void LampControl::on_byte(uint8_t byte, uint16_t now_ms) {
-  last_byte_ms_ = now_ms;
+void LampControl::OnByte(uint8_t byte, uint16_t nowMs) {
+  lastByteMs_ = nowMs;
   Command command{};
-  if (!decode(byte, command)) {
+  if (!Decode(byte, command)) {
     return;
   }
   if (command.on) {
@@ -50,10 +50,10 @@ void LampControl::on_byte(uint8_t byte, uint16_t now_ms) {
   }
 }
 
-void LampControl::on_tick(uint16_t now_ms) {
+void LampControl::OnTick(uint16_t nowMs) {
   // Unsigned subtraction keeps the age right across the counter's wrap-around.
-  const auto silent_ms = static_cast<uint16_t>(now_ms - last_byte_ms_);
-  if (silent_ms >= kSilenceTimeoutMs) {
+  const auto silentMs = static_cast<uint16_t>(nowMs - lastByteMs_);
+  if (silentMs >= kSilenceTimeoutMs) {
     colours_ = 0;
   }
 }
