@@ -6,9 +6,9 @@
 namespace simlamp {
 
 enum Colour : uint8_t {
-  kRed = 1U << 0U,
-  kGreen = 1U << 1U,
-  kBlue = 1U << 2U,
+  Red = 1U << 0U,
+  Green = 1U << 1U,
+  Blue = 1U << 2U,
 };
 
 }  // namespace simlamp

@@ -37,38 +37,38 @@ constexpr uint8_t kBlueBit = 3;
 
 }  // namespace
 
-LedWatch::LedWatch(avr_t* avr, bool common_anode, Listener on_change)
-    : avr_(avr), common_anode_(common_anode), on_change_(std::move(on_change)) {
+LedWatch::LedWatch(avr_t* avr, bool commonAnode, Listener onChange)
+    : avr_(avr), commonAnode_(commonAnode), onChange_(std::move(onChange)) {
   for (const avr_io_addr_t address : kWatchedRegisters) {
     avr_irq_t* irq = avr_iomem_getirq(avr_, address, nullptr, AVR_IOMEM_IRQ_ALL);
     if (irq == nullptr) {
       throw std::runtime_error("simavr offers no write hook for the LED registers");
     }
-    avr_irq_register_notify(irq, &LedWatch::on_register_write, this);
+    avr_irq_register_notify(irq, &LedWatch::OnRegisterWrite, this);
   }
-  colours_ = read_colours();
+  colours_ = ReadColours();
 }
 
-void LedWatch::refresh() {
-  const uint8_t colours = read_colours();
+void LedWatch::Refresh() {
+  const uint8_t colours = ReadColours();
   if (colours != colours_) {
     colours_ = colours;
-    on_change_(colours_);
+    onChange_(colours_);
   }
 }
 
-void LedWatch::on_register_write(avr_irq_t* /*irq*/, uint32_t /*value*/, void* param) {
-  static_cast<LedWatch*>(param)->refresh();
+void LedWatch::OnRegisterWrite(avr_irq_t* /*irq*/, uint32_t /*value*/, void* param) {
+  static_cast<LedWatch*>(param)->Refresh();
 }
 
-uint8_t LedWatch::read_colours() {
+uint8_t LedWatch::ReadColours() {
   const uint8_t* data = avr_->data;
-  const Waveform timer1 = timer1_waveform(data[kTccr1A], data[kTccr1B]);
-  const Waveform timer2 = timer2_waveform(data[kTccr2A], data[kTccr2B]);
+  const Waveform timer1 = Timer1Waveform(data[kTccr1A], data[kTccr1B]);
+  const Waveform timer2 = Timer2Waveform(data[kTccr2A], data[kTccr2B]);
   const auto ocr16 = [data](avr_io_addr_t low, avr_io_addr_t high) {
     return static_cast<uint16_t>(data[low] | (data[high] << 8));
   };
-  const auto port_high = [data](uint8_t bit) { return ((data[kPortB] >> bit) & 1U) != 0; };
+  const auto portHigh = [data](uint8_t bit) { return ((data[kPortB] >> bit) & 1U) != 0; };
 
   struct Channel {
     uint8_t colour;
@@ -76,28 +76,28 @@ uint8_t LedWatch::read_colours() {
     PinDrive drive;
   };
   const std::array channels = {
-      Channel{kRed, kRedBit,
-              compare_pin_drive(timer1, static_cast<uint8_t>(data[kTccr1A] >> 6),
-                                ocr16(kOcr1AL, kOcr1AH), port_high(kRedBit))},
-      Channel{kGreen, kGreenBit,
-              compare_pin_drive(timer1, static_cast<uint8_t>(data[kTccr1A] >> 4),
-                                ocr16(kOcr1BL, kOcr1BH), port_high(kGreenBit))},
-      Channel{kBlue, kBlueBit,
-              compare_pin_drive(timer2, static_cast<uint8_t>(data[kTccr2A] >> 6), data[kOcr2A],
-                                port_high(kBlueBit))},
+      Channel{Red, kRedBit,
+              ComparePinDrive(timer1, static_cast<uint8_t>(data[kTccr1A] >> 6),
+                              ocr16(kOcr1AL, kOcr1AH), portHigh(kRedBit))},
+      Channel{Green, kGreenBit,
+              ComparePinDrive(timer1, static_cast<uint8_t>(data[kTccr1A] >> 4),
+                              ocr16(kOcr1BL, kOcr1BH), portHigh(kGreenBit))},
+      Channel{Blue, kBlueBit,
+              ComparePinDrive(timer2, static_cast<uint8_t>(data[kTccr2A] >> 6), data[kOcr2A],
+                              portHigh(kBlueBit))},
   };
 
   uint8_t colours = 0;
   for (const Channel& channel : channels) {
-    if (!channel.drive.modelled && !warned_unmodelled_) {
-      warned_unmodelled_ = true;
+    if (!channel.drive.modelled && !warnedUnmodelled_) {
+      warnedUnmodelled_ = true;
       (void)std::fputs(
           "simlamp: warning: an LED pin's timer runs in a mode simlamp does not model; "
           "its colour follows the PORT bit\n",
           stderr);
     }
     const bool output = ((data[kDdrB] >> channel.bit) & 1U) != 0;
-    const bool active = common_anode_ ? channel.drive.low : channel.drive.high;
+    const bool active = commonAnode_ ? channel.drive.low : channel.drive.high;
     if (output && active) {
       colours = static_cast<uint8_t>(colours | channel.colour);
     }

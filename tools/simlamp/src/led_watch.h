@@ -16,23 +16,23 @@ class LedWatch {
  public:
   using Listener = std::function<void(uint8_t colours)>;
 
-  LedWatch(avr_t* avr, bool common_anode, Listener on_change);
+  LedWatch(avr_t* avr, bool commonAnode, Listener onChange);
   LedWatch(const LedWatch&) = delete;
   LedWatch& operator=(const LedWatch&) = delete;
 
   // A reset clears the registers without the writes this class listens to.
-  void refresh();
-  uint8_t colours() const { return colours_; }
+  void Refresh();
+  uint8_t Colours() const { return colours_; }
 
  private:
-  static void on_register_write(avr_irq_t* irq, uint32_t value, void* param);
-  uint8_t read_colours();
+  static void OnRegisterWrite(avr_irq_t* irq, uint32_t value, void* param);
+  uint8_t ReadColours();
 
   avr_t* avr_;
-  bool common_anode_;
-  Listener on_change_;
+  bool commonAnode_;
+  Listener onChange_;
   uint8_t colours_ = 0;
-  bool warned_unmodelled_ = false;
+  bool warnedUnmodelled_ = false;
 };
 
 }  // namespace simlamp

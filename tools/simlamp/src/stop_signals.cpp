@@ -11,7 +11,7 @@ namespace simlamp {
 
 namespace {
 
-sigset_t stop_set() {
+sigset_t StopSet() {
   sigset_t set;
   sigemptyset(&set);
   sigaddset(&set, SIGINT);
@@ -20,8 +20,8 @@ sigset_t stop_set() {
   return set;
 }
 
-int open_signal_fd() {
-  const sigset_t set = stop_set();
+int OpenSignalFd() {
+  const sigset_t set = StopSet();
   if (sigprocmask(SIG_BLOCK, &set, nullptr) != 0) {
     throw std::system_error(errno, std::generic_category(), "sigprocmask");
   }
@@ -34,11 +34,11 @@ int open_signal_fd() {
 
 }  // namespace
 
-StopSignals::StopSignals() : fd_(open_signal_fd()) {}
+StopSignals::StopSignals() : fd_(OpenSignalFd()) {}
 
 StopSignals::~StopSignals() { close(fd_); }
 
-bool StopSignals::raised() const {
+bool StopSignals::Raised() const {
   signalfd_siginfo info{};
   return read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info);
 }

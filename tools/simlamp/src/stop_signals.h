@@ -12,7 +12,7 @@ class StopSignals {
   StopSignals(const StopSignals&) = delete;
   StopSignals& operator=(const StopSignals&) = delete;
 
-  bool raised() const;
+  bool Raised() const;
 
  private:
   int fd_;

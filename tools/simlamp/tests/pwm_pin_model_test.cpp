@@ -23,87 +23,87 @@ constexpr uint8_t kToggle = 1;
 constexpr uint8_t kNonInverting = 2;
 constexpr uint8_t kInverting = 3;
 
-constexpr Waveform kFast8{WaveShape::kFastPwm, 0xFF};
-constexpr Waveform kPhaseCorrect8{WaveShape::kPhaseCorrect, 0xFF};
+constexpr Waveform kFast8{WaveShape::FastPwm, 0xFF};
+constexpr Waveform kPhaseCorrect8{WaveShape::PhaseCorrect, 0xFF};
 
-void expect_drive(PinDrive drive, bool high, bool low) {
+void ExpectDrive(PinDrive drive, bool high, bool low) {
   EXPECT_EQ(drive.high, high);
   EXPECT_EQ(drive.low, low);
   EXPECT_TRUE(drive.modelled);
 }
 
 TEST(TimerWaveform, Timer1ModesByWgmBits) {
-  const auto shape_of = [](uint8_t a, uint8_t b) { return timer1_waveform(a, b); };
-  const Waveform fast8 = shape_of(kWgm10, kWgm12 | kClockDiv64);
-  EXPECT_EQ(fast8.shape, WaveShape::kFastPwm);
+  const auto shapeOf = [](uint8_t a, uint8_t b) { return Timer1Waveform(a, b); };
+  const Waveform fast8 = shapeOf(kWgm10, kWgm12 | kClockDiv64);
+  EXPECT_EQ(fast8.shape, WaveShape::FastPwm);
   EXPECT_EQ(fast8.top, 0xFF);
-  const Waveform fast10 = shape_of(kWgm10 | kWgm11, kWgm12 | kClockDiv64);
-  EXPECT_EQ(fast10.shape, WaveShape::kFastPwm);
+  const Waveform fast10 = shapeOf(kWgm10 | kWgm11, kWgm12 | kClockDiv64);
+  EXPECT_EQ(fast10.shape, WaveShape::FastPwm);
   EXPECT_EQ(fast10.top, 0x3FF);
-  const Waveform phase9 = shape_of(kWgm11, kClockDiv64);
-  EXPECT_EQ(phase9.shape, WaveShape::kPhaseCorrect);
+  const Waveform phase9 = shapeOf(kWgm11, kClockDiv64);
+  EXPECT_EQ(phase9.shape, WaveShape::PhaseCorrect);
   EXPECT_EQ(phase9.top, 0x1FF);
-  EXPECT_EQ(shape_of(0, kClockDiv64).shape, WaveShape::kOther);
-  EXPECT_EQ(shape_of(kWgm11, kWgm12 | kWgm13 | kClockDiv64).shape, WaveShape::kOther);
+  EXPECT_EQ(shapeOf(0, kClockDiv64).shape, WaveShape::Other);
+  EXPECT_EQ(shapeOf(kWgm11, kWgm12 | kWgm13 | kClockDiv64).shape, WaveShape::Other);
 }
 
 TEST(TimerWaveform, StoppedWithoutClockWhateverTheMode) {
-  EXPECT_EQ(timer1_waveform(kWgm10, kWgm12).shape, WaveShape::kStopped);
-  EXPECT_EQ(timer2_waveform(kWgm20 | kWgm21, 0).shape, WaveShape::kStopped);
+  EXPECT_EQ(Timer1Waveform(kWgm10, kWgm12).shape, WaveShape::Stopped);
+  EXPECT_EQ(Timer2Waveform(kWgm20 | kWgm21, 0).shape, WaveShape::Stopped);
 }
 
 TEST(TimerWaveform, Timer2ModesByWgmBits) {
-  const Waveform fast = timer2_waveform(kWgm20 | kWgm21, kTimer2ClockDiv64);
-  EXPECT_EQ(fast.shape, WaveShape::kFastPwm);
+  const Waveform fast = Timer2Waveform(kWgm20 | kWgm21, kTimer2ClockDiv64);
+  EXPECT_EQ(fast.shape, WaveShape::FastPwm);
   EXPECT_EQ(fast.top, 0xFF);
-  EXPECT_EQ(timer2_waveform(kWgm20, kTimer2ClockDiv64).shape, WaveShape::kPhaseCorrect);
+  EXPECT_EQ(Timer2Waveform(kWgm20, kTimer2ClockDiv64).shape, WaveShape::PhaseCorrect);
   // With WGM22 set TOP is OCR2A, which the model does not follow.
-  EXPECT_EQ(timer2_waveform(kWgm20 | kWgm21, kWgm22 | kTimer2ClockDiv64).shape, WaveShape::kOther);
+  EXPECT_EQ(Timer2Waveform(kWgm20 | kWgm21, kWgm22 | kTimer2ClockDiv64).shape, WaveShape::Other);
 }
 
 TEST(ComparePinDrive, DisconnectedFollowsPort) {
-  expect_drive(compare_pin_drive(kFast8, kDisconnected, 128, true), true, false);
-  expect_drive(compare_pin_drive(kFast8, kDisconnected, 128, false), false, true);
+  ExpectDrive(ComparePinDrive(kFast8, kDisconnected, 128, true), true, false);
+  ExpectDrive(ComparePinDrive(kFast8, kDisconnected, 128, false), false, true);
   // Even a stopped timer leaves a disconnected pin to PORT.
-  expect_drive(compare_pin_drive(Waveform{}, kDisconnected, 0, true), true, false);
+  ExpectDrive(ComparePinDrive(Waveform{}, kDisconnected, 0, true), true, false);
 }
 
 TEST(ComparePinDrive, ToggleSettingInFixedTopPwmLeavesPinToPort) {
-  expect_drive(compare_pin_drive(kFast8, kToggle, 10, false), false, true);
-  expect_drive(compare_pin_drive(kPhaseCorrect8, kToggle, 10, true), true, false);
+  ExpectDrive(ComparePinDrive(kFast8, kToggle, 10, false), false, true);
+  ExpectDrive(ComparePinDrive(kPhaseCorrect8, kToggle, 10, true), true, false);
 }
 
 TEST(ComparePinDrive, FastPwmNonInverting) {
-  expect_drive(compare_pin_drive(kFast8, kNonInverting, 128, false), true, true);
+  ExpectDrive(ComparePinDrive(kFast8, kNonInverting, 128, false), true, true);
   // OCR 0 still gives a one-count spike each period.
-  expect_drive(compare_pin_drive(kFast8, kNonInverting, 0, false), true, true);
+  ExpectDrive(ComparePinDrive(kFast8, kNonInverting, 0, false), true, true);
   // OCR at TOP, or past it on a 16-bit register, never clears the pin.
-  expect_drive(compare_pin_drive(kFast8, kNonInverting, 0xFF, false), true, false);
-  expect_drive(compare_pin_drive(kFast8, kNonInverting, 0x1234, false), true, false);
-  expect_drive(compare_pin_drive(kFast8, kNonInverting, 0xFE, false), true, true);
+  ExpectDrive(ComparePinDrive(kFast8, kNonInverting, 0xFF, false), true, false);
+  ExpectDrive(ComparePinDrive(kFast8, kNonInverting, 0x1234, false), true, false);
+  ExpectDrive(ComparePinDrive(kFast8, kNonInverting, 0xFE, false), true, true);
 }
 
 TEST(ComparePinDrive, FastPwmInverting) {
-  expect_drive(compare_pin_drive(kFast8, kInverting, 0, true), true, true);
-  expect_drive(compare_pin_drive(kFast8, kInverting, 0xFF, true), false, true);
+  ExpectDrive(ComparePinDrive(kFast8, kInverting, 0, true), true, true);
+  ExpectDrive(ComparePinDrive(kFast8, kInverting, 0xFF, true), false, true);
 }
 
 TEST(ComparePinDrive, PhaseCorrectNonInverting) {
-  expect_drive(compare_pin_drive(kPhaseCorrect8, kNonInverting, 0, true), false, true);
-  expect_drive(compare_pin_drive(kPhaseCorrect8, kNonInverting, 1, true), true, true);
-  expect_drive(compare_pin_drive(kPhaseCorrect8, kNonInverting, 0xFF, true), true, false);
+  ExpectDrive(ComparePinDrive(kPhaseCorrect8, kNonInverting, 0, true), false, true);
+  ExpectDrive(ComparePinDrive(kPhaseCorrect8, kNonInverting, 1, true), true, true);
+  ExpectDrive(ComparePinDrive(kPhaseCorrect8, kNonInverting, 0xFF, true), true, false);
 }
 
 TEST(ComparePinDrive, PhaseCorrectInverting) {
-  expect_drive(compare_pin_drive(kPhaseCorrect8, kInverting, 0, false), true, false);
-  expect_drive(compare_pin_drive(kPhaseCorrect8, kInverting, 0xFF, false), false, true);
+  ExpectDrive(ComparePinDrive(kPhaseCorrect8, kInverting, 0, false), true, false);
+  ExpectDrive(ComparePinDrive(kPhaseCorrect8, kInverting, 0xFF, false), false, true);
 }
 
 TEST(ComparePinDrive, ConnectedOutputOfUnmodelledTimerIsFlagged) {
-  const PinDrive stopped = compare_pin_drive(Waveform{}, kNonInverting, 10, true);
+  const PinDrive stopped = ComparePinDrive(Waveform{}, kNonInverting, 10, true);
   EXPECT_FALSE(stopped.modelled);
   EXPECT_TRUE(stopped.high);
-  const PinDrive ctc = compare_pin_drive(Waveform{WaveShape::kOther, 0}, kToggle, 10, false);
+  const PinDrive ctc = ComparePinDrive(Waveform{WaveShape::Other, 0}, kToggle, 10, false);
   EXPECT_FALSE(ctc.modelled);
   EXPECT_TRUE(ctc.low);
 }
