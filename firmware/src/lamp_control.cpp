@@ -4,50 +4,25 @@ namespace lamp {
 
 namespace {
 
-// Upper case lights a colour, lower case darkens it; anything else is no command.
-struct Command {
-  uint8_t colour;
-  bool on;
-};
-
-bool Decode(uint8_t byte, Command& command) {
-  switch (byte) {
-    case 'R':
-      command = {Red, true};
-      return true;
-    case 'r':
-      command = {Red, false};
-      return true;
-    case 'G':
-      command = {Green, true};
-      return true;
-    case 'g':
-      command = {Green, false};
-      return true;
-    case 'B':
-      command = {Blue, true};
-      return true;
-    case 'b':
-      command = {Blue, false};
-      return true;
-    default:
-      return false;
+// The colours after one byte, as far as the command letters of one colour go.
+uint8_t Obeyed(uint8_t colours, uint8_t byte, char lights, char darkens, Colour colour) {
+  if (byte == static_cast<uint8_t>(lights)) {
+    return static_cast<uint8_t>(colours | colour);
   }
+  if (byte == static_cast<uint8_t>(darkens)) {
+    return static_cast<uint8_t>(colours & ~colour);
+  }
+  return colours;
 }
 
 }  // namespace
 
 void LampControl::OnByte(uint8_t byte, uint16_t nowMs) {
   lastByteMs_ = nowMs;
-  Command command{};
-  if (!Decode(byte, command)) {
-    return;
-  }
-  if (command.on) {
-    colours_ = static_cast<uint8_t>(colours_ | command.colour);
-  } else {
-    colours_ = static_cast<uint8_t>(colours_ & ~command.colour);
-  }
+  // Upper case lights a colour, lower case darkens it; anything else is no command.
+  colours_ = Obeyed(colours_, byte, 'R', 'r', Red);
+  colours_ = Obeyed(colours_, byte, 'G', 'g', Green);
+  colours_ = Obeyed(colours_, byte, 'B', 'b', Blue);
 }
 
 void LampControl::OnTick(uint16_t nowMs) {

@@ -3,13 +3,9 @@
 
 #include <stdint.h>
 
-namespace lamp {
+#include "lamp_colours.h"
 
-enum Colour : uint8_t {
-  Red = 1U << 0U,
-  Green = 1U << 1U,
-  Blue = 1U << 2U,
-};
+namespace lamp {
 
 // The host refreshes about ten times a second; this much silence means it is gone
 // (killed, crashed, or the computer went to sleep) and the lamp must not stay lit.

@@ -2,8 +2,8 @@
 
 #include <avr/io.h>
 
+#include "lamp_colours.h"
 #include "lamp_config.h"
-#include "lamp_control.h"
 
 namespace lamp {
 

@@ -76,13 +76,13 @@ uint8_t LedWatch::ReadColours() {
     PinDrive drive;
   };
   const std::array channels = {
-      Channel{Red, kRedBit,
+      Channel{lamp::Red, kRedBit,
               ComparePinDrive(timer1, static_cast<uint8_t>(data[kTccr1A] >> 6),
                               ocr16(kOcr1AL, kOcr1AH), portHigh(kRedBit))},
-      Channel{Green, kGreenBit,
+      Channel{lamp::Green, kGreenBit,
               ComparePinDrive(timer1, static_cast<uint8_t>(data[kTccr1A] >> 4),
                               ocr16(kOcr1BL, kOcr1BH), portHigh(kGreenBit))},
-      Channel{Blue, kBlueBit,
+      Channel{lamp::Blue, kBlueBit,
               ComparePinDrive(timer2, static_cast<uint8_t>(data[kTccr2A] >> 6), data[kOcr2A],
                               portHigh(kBlueBit))},
   };

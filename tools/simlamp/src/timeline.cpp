@@ -19,9 +19,9 @@ struct ColourName {
 };
 
 constexpr std::array kColourNames = {
-    ColourName{Red, "red", "\x1b[31m"},
-    ColourName{Green, "green", "\x1b[32m"},
-    ColourName{Blue, "blue", "\x1b[34m"},
+    ColourName{lamp::Red, "red", "\x1b[31m"},
+    ColourName{lamp::Green, "green", "\x1b[32m"},
+    ColourName{lamp::Blue, "blue", "\x1b[34m"},
 };
 
 std::string Stamp(double seconds) {
