@@ -27,6 +27,14 @@ struct PinDrive {
   bool modelled = true;
 };
 
+// What the two COMnx bits of a compare output select.
+enum CompareMode : uint8_t {
+  CompareDisconnected = 0,
+  CompareToggle = 1,
+  CompareNonInverting = 2,
+  CompareInverting = 3,
+};
+
 Waveform Timer1Waveform(uint8_t tccr1a, uint8_t tccr1b);
 Waveform Timer2Waveform(uint8_t tccr2a, uint8_t tccr2b);
 

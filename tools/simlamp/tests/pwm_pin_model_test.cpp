@@ -18,19 +18,8 @@ constexpr uint8_t kWgm22 = 1U << 3U;
 constexpr uint8_t kClockDiv64 = 0x03;
 constexpr uint8_t kTimer2ClockDiv64 = 0x04;
 
-constexpr uint8_t kDisconnected = 0;
-constexpr uint8_t kToggle = 1;
-constexpr uint8_t kNonInverting = 2;
-constexpr uint8_t kInverting = 3;
-
 constexpr Waveform kFast8{WaveShape::FastPwm, 0xFF};
 constexpr Waveform kPhaseCorrect8{WaveShape::PhaseCorrect, 0xFF};
-
-void ExpectDrive(PinDrive drive, bool high, bool low) {
-  EXPECT_EQ(drive.high, high);
-  EXPECT_EQ(drive.low, low);
-  EXPECT_TRUE(drive.modelled);
-}
 
 TEST(TimerWaveform, Timer1ModesByWgmBits) {
   const auto shapeOf = [](uint8_t a, uint8_t b) { return Timer1Waveform(a, b); };
@@ -61,49 +50,50 @@ TEST(TimerWaveform, Timer2ModesByWgmBits) {
   EXPECT_EQ(Timer2Waveform(kWgm20 | kWgm21, kWgm22 | kTimer2ClockDiv64).shape, WaveShape::Other);
 }
 
-TEST(ComparePinDrive, DisconnectedFollowsPort) {
-  ExpectDrive(ComparePinDrive(kFast8, kDisconnected, 128, true), true, false);
-  ExpectDrive(ComparePinDrive(kFast8, kDisconnected, 128, false), false, true);
-  // Even a stopped timer leaves a disconnected pin to PORT.
-  ExpectDrive(ComparePinDrive(Waveform{}, kDisconnected, 0, true), true, false);
-}
+// One PWM period of a pin whose timer runs in a mode the model covers.
+struct DriveCase {
+  Waveform waveform;
+  uint8_t compareMode;
+  uint16_t ocr;
+  bool portHigh;
+  bool high;  // the levels the pin takes
+  bool low;
+  const char* note;
+};
 
-TEST(ComparePinDrive, ToggleSettingInFixedTopPwmLeavesPinToPort) {
-  ExpectDrive(ComparePinDrive(kFast8, kToggle, 10, false), false, true);
-  ExpectDrive(ComparePinDrive(kPhaseCorrect8, kToggle, 10, true), true, false);
-}
-
-TEST(ComparePinDrive, FastPwmNonInverting) {
-  ExpectDrive(ComparePinDrive(kFast8, kNonInverting, 128, false), true, true);
-  // OCR 0 still gives a one-count spike each period.
-  ExpectDrive(ComparePinDrive(kFast8, kNonInverting, 0, false), true, true);
-  // OCR at TOP, or past it on a 16-bit register, never clears the pin.
-  ExpectDrive(ComparePinDrive(kFast8, kNonInverting, 0xFF, false), true, false);
-  ExpectDrive(ComparePinDrive(kFast8, kNonInverting, 0x1234, false), true, false);
-  ExpectDrive(ComparePinDrive(kFast8, kNonInverting, 0xFE, false), true, true);
-}
-
-TEST(ComparePinDrive, FastPwmInverting) {
-  ExpectDrive(ComparePinDrive(kFast8, kInverting, 0, true), true, true);
-  ExpectDrive(ComparePinDrive(kFast8, kInverting, 0xFF, true), false, true);
-}
-
-TEST(ComparePinDrive, PhaseCorrectNonInverting) {
-  ExpectDrive(ComparePinDrive(kPhaseCorrect8, kNonInverting, 0, true), false, true);
-  ExpectDrive(ComparePinDrive(kPhaseCorrect8, kNonInverting, 1, true), true, true);
-  ExpectDrive(ComparePinDrive(kPhaseCorrect8, kNonInverting, 0xFF, true), true, false);
-}
-
-TEST(ComparePinDrive, PhaseCorrectInverting) {
-  ExpectDrive(ComparePinDrive(kPhaseCorrect8, kInverting, 0, false), true, false);
-  ExpectDrive(ComparePinDrive(kPhaseCorrect8, kInverting, 0xFF, false), false, true);
+TEST(ComparePinDrive, LevelsInTheModelledModes) {
+  const DriveCase cases[] = {
+      {kFast8, CompareDisconnected, 128, true, true, false, "disconnected: PORT high"},
+      {kFast8, CompareDisconnected, 128, false, false, true, "disconnected: PORT low"},
+      {Waveform{}, CompareDisconnected, 0, true, true, false, "even with the timer stopped"},
+      {kFast8, CompareToggle, 10, false, false, true, "toggle leaves it to PORT"},
+      {kPhaseCorrect8, CompareToggle, 10, true, true, false, "toggle, phase correct"},
+      {kFast8, CompareNonInverting, 128, false, true, true, "fast"},
+      {kFast8, CompareNonInverting, 0, false, true, true, "OCR 0 still spikes"},
+      {kFast8, CompareNonInverting, 0xFF, false, true, false, "OCR at TOP never clears"},
+      {kFast8, CompareNonInverting, 0x1234, false, true, false, "nor past it, 16-bit"},
+      {kFast8, CompareNonInverting, 0xFE, false, true, true, "just below TOP"},
+      {kFast8, CompareInverting, 0, true, true, true, "fast inverting"},
+      {kFast8, CompareInverting, 0xFF, true, false, true, "fast inverting, TOP"},
+      {kPhaseCorrect8, CompareNonInverting, 0, true, false, true, "OCR 0 never rises"},
+      {kPhaseCorrect8, CompareNonInverting, 1, true, true, true, "phase correct"},
+      {kPhaseCorrect8, CompareNonInverting, 0xFF, true, true, false, "phase correct, TOP"},
+      {kPhaseCorrect8, CompareInverting, 0, false, true, false, "phase inverting, 0"},
+      {kPhaseCorrect8, CompareInverting, 0xFF, false, false, true, "phase inverting, TOP"},
+  };
+  for (const DriveCase& c : cases) {
+    const PinDrive drive = ComparePinDrive(c.waveform, c.compareMode, c.ocr, c.portHigh);
+    EXPECT_EQ(drive.high, c.high) << c.note;
+    EXPECT_EQ(drive.low, c.low) << c.note;
+    EXPECT_TRUE(drive.modelled) << c.note;
+  }
 }
 
 TEST(ComparePinDrive, ConnectedOutputOfUnmodelledTimerIsFlagged) {
-  const PinDrive stopped = ComparePinDrive(Waveform{}, kNonInverting, 10, true);
+  const PinDrive stopped = ComparePinDrive(Waveform{}, CompareNonInverting, 10, true);
   EXPECT_FALSE(stopped.modelled);
   EXPECT_TRUE(stopped.high);
-  const PinDrive ctc = ComparePinDrive(Waveform{WaveShape::Other, 0}, kToggle, 10, false);
+  const PinDrive ctc = ComparePinDrive(Waveform{WaveShape::Other, 0}, CompareToggle, 10, false);
   EXPECT_FALSE(ctc.modelled);
   EXPECT_TRUE(ctc.low);
 }
