@@ -6,26 +6,26 @@
 #include <cstdint>
 #include <functional>
 
+#include "irq_listener.h"
+
 namespace simlamp {
 
 // Follows the Uno's pins 9, 10 and 11 (red, green, blue) through every write to the
 // registers that decide their level, and reports when the set of lit colours changes.
 // A colour is lit when its pin is an output at the LED's active level for any part of
 // the PWM period.
-class LedWatch {
+class LedWatch : private IrqListener {
  public:
   using Listener = std::function<void(uint8_t colours)>;
 
   LedWatch(avr_t* avr, bool commonAnode, Listener onChange);
-  LedWatch(const LedWatch&) = delete;
-  LedWatch& operator=(const LedWatch&) = delete;
 
   // A reset clears the registers without the writes this class listens to.
   void Refresh();
   uint8_t Colours() const { return colours_; }
 
  private:
-  static void OnRegisterWrite(avr_irq_t* irq, uint32_t value, void* param);
+  void OnRegisterWrite(uint32_t value);
   uint8_t ReadColours();
 
   avr_t* avr_;

@@ -6,6 +6,8 @@
 #include <span>
 #include <string>
 
+#include "file_descriptor.h"
+
 namespace simlamp {
 
 // The lamp's serial port: a pseudo-terminal whose slave side the host program opens
@@ -13,9 +15,6 @@ namespace simlamp {
 class PseudoTerminal {
  public:
   PseudoTerminal();
-  ~PseudoTerminal();
-  PseudoTerminal(const PseudoTerminal&) = delete;
-  PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
   const std::string& SlavePath() const { return slavePath_; }
 
@@ -29,7 +28,7 @@ class PseudoTerminal {
   std::size_t WriteSome(std::span<const uint8_t> bytes);
 
  private:
-  int master_ = -1;
+  FileDescriptor master_;
   std::string slavePath_;
 };
 

@@ -14,9 +14,9 @@ namespace {
 sigset_t StopSet() {
   sigset_t set;
   sigemptyset(&set);
-  sigaddset(&set, SIGINT);
-  sigaddset(&set, SIGTERM);
-  sigaddset(&set, SIGHUP);
+  for (const int stop : {SIGINT, SIGTERM, SIGHUP}) {
+    sigaddset(&set, stop);
+  }
   return set;
 }
 
@@ -36,11 +36,9 @@ int OpenSignalFd() {
 
 StopSignals::StopSignals() : fd_(OpenSignalFd()) {}
 
-StopSignals::~StopSignals() { close(fd_); }
-
 bool StopSignals::Raised() const {
   signalfd_siginfo info{};
-  return read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info);
+  return read(fd_.Get(), &info, sizeof info) == static_cast<ssize_t>(sizeof info);
 }
 
 }  // namespace simlamp

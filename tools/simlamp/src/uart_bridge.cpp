@@ -28,9 +28,9 @@ UartBridge::UartBridge(avr_t* avr, ByteListener onFed, ByteListener onSent)
   // in the firmware's status-register polls, which would spoil real-time pacing.
   uint32_t flags = 0;
   avr_ioctl(avr, AVR_IOCTL_UART_SET_FLAGS(kUart), &flags);
-  avr_irq_register_notify(UartIrq(avr, UART_IRQ_OUTPUT), &UartBridge::OnOutput, this);
-  avr_irq_register_notify(UartIrq(avr, UART_IRQ_OUT_XON), &UartBridge::OnXon, this);
-  avr_irq_register_notify(UartIrq(avr, UART_IRQ_OUT_XOFF), &UartBridge::OnXoff, this);
+  Hear<&UartBridge::OnOutput>(UartIrq(avr, UART_IRQ_OUTPUT), this);
+  Hear<&UartBridge::OnXon>(UartIrq(avr, UART_IRQ_OUT_XON), this);
+  Hear<&UartBridge::OnXoff>(UartIrq(avr, UART_IRQ_OUT_XOFF), this);
 }
 
 void UartBridge::Accept(std::span<const uint8_t> bytes) {
@@ -49,17 +49,13 @@ void UartBridge::Feed() {
 
 void UartBridge::Reset() { hasRoom_ = false; }
 
-void UartBridge::OnOutput(avr_irq_t* /*irq*/, uint32_t value, void* param) {
-  static_cast<UartBridge*>(param)->onSent_(static_cast<uint8_t>(value));
-}
+void UartBridge::OnOutput(uint32_t value) { onSent_(static_cast<uint8_t>(value)); }
 
-void UartBridge::OnXon(avr_irq_t* /*irq*/, uint32_t /*value*/, void* param) {
-  static_cast<UartBridge*>(param)->hasRoom_ = true;
-}
+void UartBridge::OnXon(uint32_t /*value*/) { hasRoom_ = true; }
 
-void UartBridge::OnXoff(avr_irq_t* /*irq*/, uint32_t value, void* param) {
+void UartBridge::OnXoff(uint32_t value) {
   if (value != 0) {
-    static_cast<UartBridge*>(param)->hasRoom_ = false;
+    hasRoom_ = false;
   }
 }
 

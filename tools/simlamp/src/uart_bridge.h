@@ -9,19 +9,19 @@
 #include <functional>
 #include <span>
 
+#include "irq_listener.h"
+
 namespace simlamp {
 
 // Connects the simulated UART0 to byte streams. Input waits here until the UART
 // signals room (its XON/XOFF IRQs), so nothing is lost however fast the host writes;
 // simavr then hands the bytes to the firmware at the configured baud rate.
-class UartBridge {
+class UartBridge : private IrqListener {
  public:
   using ByteListener = std::function<void(uint8_t byte)>;
 
   // onFed hears each byte as it enters the UART, onSent each byte the firmware sends.
   UartBridge(avr_t* avr, ByteListener onFed, ByteListener onSent);
-  UartBridge(const UartBridge&) = delete;
-  UartBridge& operator=(const UartBridge&) = delete;
 
   void Accept(std::span<const uint8_t> bytes);
   std::size_t Waiting() const { return waiting_.size(); }
@@ -30,9 +30,9 @@ class UartBridge {
   void Reset();
 
  private:
-  static void OnOutput(avr_irq_t* irq, uint32_t value, void* param);
-  static void OnXon(avr_irq_t* irq, uint32_t value, void* param);
-  static void OnXoff(avr_irq_t* irq, uint32_t value, void* param);
+  void OnOutput(uint32_t value);
+  void OnXon(uint32_t value);
+  void OnXoff(uint32_t value);
 
   avr_irq_t* input_;
   ByteListener onFed_;
