@@ -15,31 +15,31 @@ class ByteQueue {
 
  public:
   // Returns false and drops the byte when the queue is full.
-  bool push(uint8_t byte) {
+  bool Push(uint8_t byte) {
     const uint8_t head = head_;
     if (static_cast<uint8_t>(head - tail_) == Capacity) {
       return false;
     }
-    slots_[slot(head)] = byte;
+    slots_[Slot(head)] = byte;
     head_ = static_cast<uint8_t>(head + 1);
     return true;
   }
 
-  bool pop(uint8_t& byte) {
+  bool Pop(uint8_t& byte) {
     const uint8_t tail = tail_;
     if (head_ == tail) {
       return false;
     }
-    byte = slots_[slot(tail)];
+    byte = slots_[Slot(tail)];
     tail_ = static_cast<uint8_t>(tail + 1);
     return true;
   }
 
-  bool empty() const { return head_ == tail_; }
+  bool Empty() const { return head_ == tail_; }
 
  private:
   // The indices run freely through 0..255; Capacity divides 256, so this wraps evenly.
-  static uint8_t slot(uint8_t index) { return index & (Capacity - 1); }
+  static uint8_t Slot(uint8_t index) { return index & (Capacity - 1); }
 
   volatile uint8_t slots_[Capacity] = {};
   volatile uint8_t head_ = 0;

@@ -3,13 +3,9 @@
 
 #include <stdint.h>
 
-namespace lamp {
+#include "lamp_colours.h"
 
-enum Colour : uint8_t {
-  kRed = 1U << 0U,
-  kGreen = 1U << 1U,
-  kBlue = 1U << 2U,
-};
+namespace lamp {
 
 // The host refreshes about ten times a second; this much silence means it is gone
 // (killed, crashed, or the computer went to sleep) and the lamp must not stay lit.
@@ -20,13 +16,13 @@ constexpr uint16_t kSilenceTimeoutMs = 3000;
 class LampControl {
  public:
   // Every byte counts as a sign of life, even one that is not a command.
-  void on_byte(uint8_t byte, uint16_t now_ms);
-  void on_tick(uint16_t now_ms);
-  uint8_t colours() const { return colours_; }
+  void OnByte(uint8_t byte, uint16_t nowMs);
+  void OnTick(uint16_t nowMs);
+  uint8_t Colours() const { return colours_; }
 
  private:
   uint8_t colours_ = 0;
-  uint16_t last_byte_ms_ = 0;
+  uint16_t lastByteMs_ = 0;
 };
 
 }  // namespace lamp

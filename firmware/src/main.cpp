@@ -13,9 +13,9 @@ const char kIdentity[] PROGMEM = "Lumivantrexial";
 
 // Interrupts are held off between the check and the sleep instruction (SEI lets one more
 // instruction run), so a byte that arrives in between still wakes the loop at once.
-void idle_until_interrupt() {
+void IdleUntilInterrupt() {
   cli();
-  if (!lamp::serial_port_has_input()) {
+  if (!lamp::SerialPortHasInput()) {
     set_sleep_mode(SLEEP_MODE_IDLE);
     sleep_enable();
     sei();
@@ -28,26 +28,26 @@ void idle_until_interrupt() {
 }  // namespace
 
 int main() {
-  lamp::rgb_led_start();
-  lamp::millis_clock_start();
-  lamp::serial_port_start();
+  lamp::RgbLedStart();
+  lamp::MillisClockStart();
+  lamp::SerialPortStart();
   sei();
 
-  lamp::serial_port_send_line_P(kIdentity);
+  lamp::SerialPortSendFlashLine(kIdentity);
 
   lamp::LampControl control;
   uint8_t shown = 0;
   for (;;) {
-    const uint16_t now = lamp::millis_clock_now();
+    const uint16_t now = lamp::MillisClockNow();
     uint8_t byte = 0;
-    while (lamp::serial_port_receive(byte)) {
-      control.on_byte(byte, now);
+    while (lamp::SerialPortReceive(byte)) {
+      control.OnByte(byte, now);
     }
-    control.on_tick(now);
-    if (control.colours() != shown) {
-      shown = control.colours();
-      lamp::rgb_led_show(shown);
+    control.OnTick(now);
+    if (control.Colours() != shown) {
+      shown = control.Colours();
+      lamp::RgbLedShow(shown);
     }
-    idle_until_interrupt();
+    IdleUntilInterrupt();
   }
 }

@@ -7,14 +7,14 @@ namespace lamp {
 
 namespace {
 
-volatile uint16_t& tick_count() {
+volatile uint16_t& TickCount() {
   static volatile uint16_t count;
   return count;
 }
 
 }  // namespace
 
-void millis_clock_start() {
+void MillisClockStart() {
   // CTC at 16 MHz / 64 / 250 = 1 kHz.
   OCR0A = 249;
   TCCR0A = _BV(WGM01);
@@ -22,15 +22,15 @@ void millis_clock_start() {
   TIMSK0 = _BV(OCIE0A);
 }
 
-uint16_t millis_clock_now() {
+uint16_t MillisClockNow() {
   // The counter is two bytes wide: keep the tick from landing between their reads.
-  const uint8_t saved_status = SREG;
+  const uint8_t savedStatus = SREG;
   cli();
-  const uint16_t now = tick_count();
-  SREG = saved_status;
+  const uint16_t now = TickCount();
+  SREG = savedStatus;
   return now;
 }
 
 }  // namespace lamp
 
-ISR(TIMER0_COMPA_vect) { ++lamp::tick_count(); }
+ISR(TIMER0_COMPA_vect) { ++lamp::TickCount(); }

@@ -6,10 +6,10 @@
 namespace lamp {
 
 // Timer 0 ticks once a millisecond; the tick also wakes the main loop from idle sleep.
-void millis_clock_start();
+void MillisClockStart();
 
 // Milliseconds since start, wrapping after 65.5 s.
-uint16_t millis_clock_now();
+uint16_t MillisClockNow();
 
 }  // namespace lamp
 

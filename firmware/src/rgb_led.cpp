@@ -2,8 +2,8 @@
 
 #include <avr/io.h>
 
+#include "lamp_colours.h"
 #include "lamp_config.h"
-#include "lamp_control.h"
 
 namespace lamp {
 
@@ -23,16 +23,16 @@ constexpr uint8_t kAllPins = kRedPin | kGreenPin | kBluePin;
 
 // Fast PWM with OCR at TOP holds the active level the whole period, so a duty of 255 is
 // steady light; a duty of 0 would still flash once per period and is never connected.
-uint8_t with_compare(uint8_t control, uint8_t compare_bits, bool lit, uint8_t duty) {
+uint8_t WithCompare(uint8_t control, uint8_t compareBits, bool lit, uint8_t duty) {
   if (lit && duty > 0) {
-    return static_cast<uint8_t>(control | compare_bits);
+    return static_cast<uint8_t>(control | compareBits);
   }
-  return static_cast<uint8_t>(control & ~compare_bits);
+  return static_cast<uint8_t>(control & ~compareBits);
 }
 
 }  // namespace
 
-void rgb_led_start() {
+void RgbLedStart() {
   PORTB = kCommonAnode ? static_cast<uint8_t>(PORTB | kAllPins)
                        : static_cast<uint8_t>(PORTB & ~kAllPins);
   DDRB = static_cast<uint8_t>(DDRB | kAllPins);
@@ -47,12 +47,12 @@ void rgb_led_start() {
   TCCR2B = _BV(CS22);
 }
 
-void rgb_led_show(uint8_t colours) {
+void RgbLedShow(uint8_t colours) {
   // Red and green share TCCR1A: one write switches both at the same instant.
-  uint8_t timer1 = with_compare(TCCR1A, kRedCompare, (colours & kRed) != 0, kRedDuty);
-  timer1 = with_compare(timer1, kGreenCompare, (colours & kGreen) != 0, kGreenDuty);
+  uint8_t timer1 = WithCompare(TCCR1A, kRedCompare, (colours & Red) != 0, kRedDuty);
+  timer1 = WithCompare(timer1, kGreenCompare, (colours & Green) != 0, kGreenDuty);
   TCCR1A = timer1;
-  TCCR2A = with_compare(TCCR2A, kBlueCompare, (colours & kBlue) != 0, kBlueDuty);
+  TCCR2A = WithCompare(TCCR2A, kBlueCompare, (colours & Blue) != 0, kBlueDuty);
 }
 
 }  // namespace lamp

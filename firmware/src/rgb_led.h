@@ -6,10 +6,10 @@
 namespace lamp {
 
 // Red, green and blue on Uno pins 9, 10 and 11 (OC1A, OC1B, OC2A), all dark after this.
-void rgb_led_start();
+void RgbLedStart();
 
 // Lights exactly the colours whose bits are set (see Colour).
-void rgb_led_show(uint8_t colours);
+void RgbLedShow(uint8_t colours);
 
 }  // namespace lamp
 

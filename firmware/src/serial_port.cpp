@@ -17,19 +17,19 @@ namespace {
 // while a byte takes about a millisecond on the wire.
 using ReceiveQueue = ByteQueue<32>;
 
-ReceiveQueue& receive_queue() {
+ReceiveQueue& ReceivedBytes() {
   static ReceiveQueue queue;
   return queue;
 }
 
-void send_byte(uint8_t byte) {
+void SendByte(uint8_t byte) {
   loop_until_bit_is_set(UCSR0A, UDRE0);
   UDR0 = byte;
 }
 
 }  // namespace
 
-void serial_port_start() {
+void SerialPortStart() {
   UBRR0H = UBRRH_VALUE;
   UBRR0L = UBRRL_VALUE;
 #if USE_2X
@@ -41,23 +41,23 @@ void serial_port_start() {
   UCSR0B = _BV(RXEN0) | _BV(TXEN0) | _BV(RXCIE0);
 }
 
-void serial_port_send_line_P(const char* text) {
+void SerialPortSendFlashLine(const char* text) {
   for (char c = static_cast<char>(pgm_read_byte(text)); c != '\0';
        c = static_cast<char>(pgm_read_byte(++text))) {
-    send_byte(static_cast<uint8_t>(c));
+    SendByte(static_cast<uint8_t>(c));
   }
-  send_byte('\r');
-  send_byte('\n');
+  SendByte('\r');
+  SendByte('\n');
 }
 
-bool serial_port_receive(uint8_t& byte) { return receive_queue().pop(byte); }
+bool SerialPortReceive(uint8_t& byte) { return ReceivedBytes().Pop(byte); }
 
-bool serial_port_has_input() { return !receive_queue().empty(); }
+bool SerialPortHasInput() { return !ReceivedBytes().Empty(); }
 
 }  // namespace lamp
 
 ISR(USART_RX_vect) {
   // Reading UDR0 clears the interrupt even when the byte has to be dropped.
   const uint8_t byte = UDR0;
-  lamp::receive_queue().push(byte);
+  lamp::ReceivedBytes().Push(byte);
 }

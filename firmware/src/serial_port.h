@@ -6,15 +6,15 @@
 namespace lamp {
 
 // The hardware UART at 9600 bit/s 8N1; received bytes are queued by its interrupt.
-void serial_port_start();
+void SerialPortStart();
 
 // Sends a NUL-terminated string held in flash, then CR LF, waiting for each byte.
-void serial_port_send_line_P(const char* text);
+void SerialPortSendFlashLine(const char* text);
 
 // Takes the oldest received byte; false when none is waiting.
-bool serial_port_receive(uint8_t& byte);
+bool SerialPortReceive(uint8_t& byte);
 
-bool serial_port_has_input();
+bool SerialPortHasInput();
 
 }  // namespace lamp
 

@@ -10,35 +10,35 @@ namespace {
 TEST(ByteQueue, EmptyQueueHasNothingToPop) {
   ByteQueue<4> queue;
   uint8_t byte = 7;
-  EXPECT_TRUE(queue.empty());
-  EXPECT_FALSE(queue.pop(byte));
+  EXPECT_TRUE(queue.Empty());
+  EXPECT_FALSE(queue.Pop(byte));
   EXPECT_EQ(byte, 7);
 }
 
 TEST(ByteQueue, PopsInArrivalOrder) {
   ByteQueue<4> queue;
-  ASSERT_TRUE(queue.push('a'));
-  ASSERT_TRUE(queue.push('b'));
+  ASSERT_TRUE(queue.Push('a'));
+  ASSERT_TRUE(queue.Push('b'));
   uint8_t byte = 0;
-  ASSERT_TRUE(queue.pop(byte));
+  ASSERT_TRUE(queue.Pop(byte));
   EXPECT_EQ(byte, 'a');
-  ASSERT_TRUE(queue.pop(byte));
+  ASSERT_TRUE(queue.Pop(byte));
   EXPECT_EQ(byte, 'b');
-  EXPECT_TRUE(queue.empty());
+  EXPECT_TRUE(queue.Empty());
 }
 
 TEST(ByteQueue, DropsBytesWhenFullAndKeepsTheOldOnes) {
   ByteQueue<4> queue;
   for (uint8_t i = 0; i < 4; ++i) {
-    ASSERT_TRUE(queue.push(i));
+    ASSERT_TRUE(queue.Push(i));
   }
-  EXPECT_FALSE(queue.push(99));
+  EXPECT_FALSE(queue.Push(99));
   uint8_t byte = 0;
   for (uint8_t i = 0; i < 4; ++i) {
-    ASSERT_TRUE(queue.pop(byte));
+    ASSERT_TRUE(queue.Pop(byte));
     EXPECT_EQ(byte, i);
   }
-  EXPECT_FALSE(queue.pop(byte));
+  EXPECT_FALSE(queue.Pop(byte));
 }
 
 TEST(ByteQueue, KeepsOrderWhileIndicesWrapPastByteRange) {
@@ -46,11 +46,11 @@ TEST(ByteQueue, KeepsOrderWhileIndicesWrapPastByteRange) {
   uint8_t byte = 0;
   // 1000 bytes through a half-full queue take the 8-bit indices around several times.
   for (int i = 0; i < 100; ++i) {
-    ASSERT_TRUE(queue.push(static_cast<uint8_t>(i)));
+    ASSERT_TRUE(queue.Push(static_cast<uint8_t>(i)));
   }
   for (int i = 100; i < 1000; ++i) {
-    ASSERT_TRUE(queue.push(static_cast<uint8_t>(i)));
-    ASSERT_TRUE(queue.pop(byte));
+    ASSERT_TRUE(queue.Push(static_cast<uint8_t>(i)));
+    ASSERT_TRUE(queue.Pop(byte));
     ASSERT_EQ(byte, static_cast<uint8_t>(i - 100));
   }
 }
@@ -60,16 +60,16 @@ TEST(ByteQueue, FullCapacityIsUsableAtEveryIndexOffset) {
   uint8_t byte = 0;
   for (int offset = 0; offset < 256; offset += 37) {
     for (int i = 0; i < 128; ++i) {
-      ASSERT_TRUE(queue.push(static_cast<uint8_t>(i))) << offset;
+      ASSERT_TRUE(queue.Push(static_cast<uint8_t>(i))) << offset;
     }
-    ASSERT_FALSE(queue.push(0)) << offset;
+    ASSERT_FALSE(queue.Push(0)) << offset;
     for (int i = 0; i < 128; ++i) {
-      ASSERT_TRUE(queue.pop(byte));
+      ASSERT_TRUE(queue.Pop(byte));
       ASSERT_EQ(byte, i);
     }
     for (int i = 0; i < 37; ++i) {
-      ASSERT_TRUE(queue.push(0));
-      ASSERT_TRUE(queue.pop(byte));
+      ASSERT_TRUE(queue.Push(0));
+      ASSERT_TRUE(queue.Pop(byte));
     }
   }
 }

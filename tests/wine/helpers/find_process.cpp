@@ -6,13 +6,13 @@
 
 std::optional<DWORD> FindOnlyProcess(const wchar_t* imageName) {
   const Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot.valid()) return std::nullopt;
+  if (!snapshot.Valid()) return std::nullopt;
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof(entry);
   std::optional<DWORD> found;
   int count = 0;
-  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
-       more = Process32NextW(snapshot.get(), &entry)) {
+  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
+       more = Process32NextW(snapshot.Get(), &entry)) {
     if (_wcsicmp(entry.szExeFile, imageName) == 0) {
       found = entry.th32ProcessID;
       ++count;

@@ -25,11 +25,11 @@ constexpr DWORD kThreadWaitMs = 10000;
 
 BYTE* FindModule(DWORD processId, const wchar_t* moduleName) {
   const Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId));
-  if (!snapshot.valid()) return nullptr;
+  if (!snapshot.Valid()) return nullptr;
   MODULEENTRY32W entry{};
   entry.dwSize = sizeof(entry);
-  for (BOOL more = Module32FirstW(snapshot.get(), &entry); more;
-       more = Module32NextW(snapshot.get(), &entry)) {
+  for (BOOL more = Module32FirstW(snapshot.Get(), &entry); more;
+       more = Module32NextW(snapshot.Get(), &entry)) {
     if (_wcsicmp(entry.szModule, moduleName) == 0) return entry.modBaseAddr;
   }
   return nullptr;
@@ -46,11 +46,11 @@ std::wstring BesideThisProgram(const wchar_t* fileName) {
 std::optional<DWORD> RunRemoteThread(HANDLE process, LPTHREAD_START_ROUTINE start,
                                      LPVOID argument) {
   const Handle thread(CreateRemoteThread(process, nullptr, 0, start, argument, 0, nullptr));
-  if (!thread.valid() || WaitForSingleObject(thread.get(), kThreadWaitMs) != WAIT_OBJECT_0) {
+  if (!thread.Valid() || WaitForSingleObject(thread.Get(), kThreadWaitMs) != WAIT_OBJECT_0) {
     return std::nullopt;
   }
   DWORD exitCode = 0;
-  if (!GetExitCodeThread(thread.get(), &exitCode)) return std::nullopt;
+  if (!GetExitCodeThread(thread.Get(), &exitCode)) return std::nullopt;
   return exitCode;
 }
 
@@ -104,10 +104,10 @@ int wmain(int argc, wchar_t** argv) {
   const Handle process(OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION |
                                        PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
                                    FALSE, *processId));
-  if (!process.valid()) return Fail("the process cannot be opened");
+  if (!process.Valid()) return Fail("the process cannot be opened");
 
   const std::wstring dllPath = BesideThisProgram(kFlagDll);
-  if (FindModule(*processId, kFlagDll) == nullptr) LoadInto(process.get(), dllPath);
+  if (FindModule(*processId, kFlagDll) == nullptr) LoadInto(process.Get(), dllPath);
   BYTE* const remoteBase = FindModule(*processId, kFlagDll);
   if (remoteBase == nullptr) return Fail("the flag's module cannot be loaded into the process");
   const LPTHREAD_START_ROUTINE setFlag = RemoteExport(remoteBase, dllPath);
@@ -116,7 +116,7 @@ int wmain(int argc, wchar_t** argv) {
   // The thread's argument carries the flag itself, not an address.
   const std::uintptr_t running = std::wcscmp(argv[2], L"on") == 0 ? 1 : 0;
   const std::optional<DWORD> error =
-      RunRemoteThread(process.get(), setFlag,
+      RunRemoteThread(process.Get(), setFlag,
                       reinterpret_cast<LPVOID>(running));  // NOLINT(performance-no-int-to-ptr)
   if (!error) return Fail("the thread that sets the flag did not finish");
   if (*error != 0) {

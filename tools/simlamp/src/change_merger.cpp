@@ -2,24 +2,24 @@
 
 namespace simlamp {
 
-std::optional<ColourChange> ChangeMerger::on_change(uint64_t cycle, uint8_t colours) {
-  if (pending_ && cycle - pending_->cycle <= window_cycles_) {
+std::optional<ColourChange> ChangeMerger::OnChange(uint64_t cycle, uint8_t colours) {
+  if (pending_ && cycle - pending_->cycle <= windowCycles_) {
     pending_->colours = colours;
     return std::nullopt;
   }
-  std::optional<ColourChange> settled = flush();
+  std::optional<ColourChange> settled = Flush();
   pending_ = ColourChange{cycle, colours};
   return settled;
 }
 
-std::optional<ColourChange> ChangeMerger::on_time(uint64_t cycle) {
-  if (pending_ && cycle - pending_->cycle > window_cycles_) {
-    return flush();
+std::optional<ColourChange> ChangeMerger::OnTime(uint64_t cycle) {
+  if (pending_ && cycle - pending_->cycle > windowCycles_) {
+    return Flush();
   }
   return std::nullopt;
 }
 
-std::optional<ColourChange> ChangeMerger::flush() {
+std::optional<ColourChange> ChangeMerger::Flush() {
   std::optional<ColourChange> settled = pending_;
   pending_.reset();
   // A burst that ends where it began changed nothing anyone could see.

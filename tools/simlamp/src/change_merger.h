@@ -16,18 +16,18 @@ struct ColourChange {
 // The entry carries the time of the first change and the state after the last.
 class ChangeMerger {
  public:
-  ChangeMerger(uint64_t window_cycles, uint8_t colours)
-      : window_cycles_(window_cycles), reported_(colours) {}
+  ChangeMerger(uint64_t windowCycles, uint8_t colours)
+      : windowCycles_(windowCycles), reported_(colours) {}
 
   // Returns the previous burst when this change comes too late to join it.
-  std::optional<ColourChange> on_change(uint64_t cycle, uint8_t colours);
+  std::optional<ColourChange> OnChange(uint64_t cycle, uint8_t colours);
   // Returns the pending burst once the window has passed.
-  std::optional<ColourChange> on_time(uint64_t cycle);
+  std::optional<ColourChange> OnTime(uint64_t cycle);
   // Returns the pending burst now, window or not, so that later lines stay in order.
-  std::optional<ColourChange> flush();
+  std::optional<ColourChange> Flush();
 
  private:
-  uint64_t window_cycles_;
+  uint64_t windowCycles_;
   uint8_t reported_;
   std::optional<ColourChange> pending_;
 };

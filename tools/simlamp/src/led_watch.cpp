@@ -15,20 +15,22 @@ namespace simlamp {
 namespace {
 
 // Data-space addresses from the ATmega328P datasheet's register summary.
-constexpr avr_io_addr_t kDdrB = 0x24;
-constexpr avr_io_addr_t kPortB = 0x25;
-constexpr avr_io_addr_t kTccr1A = 0x80;
-constexpr avr_io_addr_t kTccr1B = 0x81;
-constexpr avr_io_addr_t kOcr1AL = 0x88;
-constexpr avr_io_addr_t kOcr1AH = 0x89;
-constexpr avr_io_addr_t kOcr1BL = 0x8A;
-constexpr avr_io_addr_t kOcr1BH = 0x8B;
-constexpr avr_io_addr_t kTccr2A = 0xB0;
-constexpr avr_io_addr_t kTccr2B = 0xB1;
-constexpr avr_io_addr_t kOcr2A = 0xB3;
+enum Register : avr_io_addr_t {
+  DdrB = 0x24,
+  PortB = 0x25,
+  Tccr1A = 0x80,
+  Tccr1B = 0x81,
+  Ocr1AL = 0x88,
+  Ocr1AH = 0x89,
+  Ocr1BL = 0x8A,
+  Ocr1BH = 0x8B,
+  Tccr2A = 0xB0,
+  Tccr2B = 0xB1,
+  Ocr2A = 0xB3,
+};
 
-constexpr std::array kWatchedRegisters = {kDdrB,   kPortB,  kTccr1A, kTccr1B, kOcr1AL, kOcr1AH,
-                                          kOcr1BL, kOcr1BH, kTccr2A, kTccr2B, kOcr2A};
+constexpr std::array kWatchedRegisters = {DdrB,   PortB,  Tccr1A, Tccr1B, Ocr1AL, Ocr1AH,
+                                          Ocr1BL, Ocr1BH, Tccr2A, Tccr2B, Ocr2A};
 
 // Pins 9, 10 and 11 of the Uno are PB1, PB2 and PB3.
 constexpr uint8_t kRedBit = 1;
@@ -37,38 +39,36 @@ constexpr uint8_t kBlueBit = 3;
 
 }  // namespace
 
-LedWatch::LedWatch(avr_t* avr, bool common_anode, Listener on_change)
-    : avr_(avr), common_anode_(common_anode), on_change_(std::move(on_change)) {
-  for (const avr_io_addr_t address : kWatchedRegisters) {
+LedWatch::LedWatch(avr_t* avr, bool commonAnode, Listener onChange)
+    : avr_(avr), commonAnode_(commonAnode), onChange_(std::move(onChange)) {
+  for (const Register address : kWatchedRegisters) {
     avr_irq_t* irq = avr_iomem_getirq(avr_, address, nullptr, AVR_IOMEM_IRQ_ALL);
     if (irq == nullptr) {
       throw std::runtime_error("simavr offers no write hook for the LED registers");
     }
-    avr_irq_register_notify(irq, &LedWatch::on_register_write, this);
+    Hear<&LedWatch::OnRegisterWrite>(irq, this);
   }
-  colours_ = read_colours();
+  colours_ = ReadColours();
 }
 
-void LedWatch::refresh() {
-  const uint8_t colours = read_colours();
+void LedWatch::Refresh() {
+  const uint8_t colours = ReadColours();
   if (colours != colours_) {
     colours_ = colours;
-    on_change_(colours_);
+    onChange_(colours_);
   }
 }
 
-void LedWatch::on_register_write(avr_irq_t* /*irq*/, uint32_t /*value*/, void* param) {
-  static_cast<LedWatch*>(param)->refresh();
-}
+void LedWatch::OnRegisterWrite(uint32_t /*value*/) { Refresh(); }
 
-uint8_t LedWatch::read_colours() {
+uint8_t LedWatch::ReadColours() {
   const uint8_t* data = avr_->data;
-  const Waveform timer1 = timer1_waveform(data[kTccr1A], data[kTccr1B]);
-  const Waveform timer2 = timer2_waveform(data[kTccr2A], data[kTccr2B]);
-  const auto ocr16 = [data](avr_io_addr_t low, avr_io_addr_t high) {
+  const Waveform timer1 = Timer1Waveform(data[Tccr1A], data[Tccr1B]);
+  const Waveform timer2 = Timer2Waveform(data[Tccr2A], data[Tccr2B]);
+  const auto ocr16 = [data](Register low, Register high) {
     return static_cast<uint16_t>(data[low] | (data[high] << 8));
   };
-  const auto port_high = [data](uint8_t bit) { return ((data[kPortB] >> bit) & 1U) != 0; };
+  const auto portHigh = [data](uint8_t bit) { return ((data[PortB] >> bit) & 1U) != 0; };
 
   struct Channel {
     uint8_t colour;
@@ -76,28 +76,28 @@ uint8_t LedWatch::read_colours() {
     PinDrive drive;
   };
   const std::array channels = {
-      Channel{kRed, kRedBit,
-              compare_pin_drive(timer1, static_cast<uint8_t>(data[kTccr1A] >> 6),
-                                ocr16(kOcr1AL, kOcr1AH), port_high(kRedBit))},
-      Channel{kGreen, kGreenBit,
-              compare_pin_drive(timer1, static_cast<uint8_t>(data[kTccr1A] >> 4),
-                                ocr16(kOcr1BL, kOcr1BH), port_high(kGreenBit))},
-      Channel{kBlue, kBlueBit,
-              compare_pin_drive(timer2, static_cast<uint8_t>(data[kTccr2A] >> 6), data[kOcr2A],
-                                port_high(kBlueBit))},
+      Channel{lamp::Red, kRedBit,
+              ComparePinDrive(timer1, static_cast<uint8_t>(data[Tccr1A] >> 6),
+                              ocr16(Ocr1AL, Ocr1AH), portHigh(kRedBit))},
+      Channel{lamp::Green, kGreenBit,
+              ComparePinDrive(timer1, static_cast<uint8_t>(data[Tccr1A] >> 4),
+                              ocr16(Ocr1BL, Ocr1BH), portHigh(kGreenBit))},
+      Channel{lamp::Blue, kBlueBit,
+              ComparePinDrive(timer2, static_cast<uint8_t>(data[Tccr2A] >> 6), data[Ocr2A],
+                              portHigh(kBlueBit))},
   };
 
   uint8_t colours = 0;
   for (const Channel& channel : channels) {
-    if (!channel.drive.modelled && !warned_unmodelled_) {
-      warned_unmodelled_ = true;
+    if (!channel.drive.modelled && !warnedUnmodelled_) {
+      warnedUnmodelled_ = true;
       (void)std::fputs(
           "simlamp: warning: an LED pin's timer runs in a mode simlamp does not model; "
           "its colour follows the PORT bit\n",
           stderr);
     }
-    const bool output = ((data[kDdrB] >> channel.bit) & 1U) != 0;
-    const bool active = common_anode_ ? channel.drive.low : channel.drive.high;
+    const bool output = ((data[DdrB] >> channel.bit) & 1U) != 0;
+    const bool active = commonAnode_ ? channel.drive.low : channel.drive.high;
     if (output && active) {
       colours = static_cast<uint8_t>(colours | channel.colour);
     }

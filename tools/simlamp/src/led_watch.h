@@ -6,33 +6,33 @@
 #include <cstdint>
 #include <functional>
 
+#include "irq_listener.h"
+
 namespace simlamp {
 
 // Follows the Uno's pins 9, 10 and 11 (red, green, blue) through every write to the
 // registers that decide their level, and reports when the set of lit colours changes.
 // A colour is lit when its pin is an output at the LED's active level for any part of
 // the PWM period.
-class LedWatch {
+class LedWatch : private IrqListener {
  public:
   using Listener = std::function<void(uint8_t colours)>;
 
-  LedWatch(avr_t* avr, bool common_anode, Listener on_change);
-  LedWatch(const LedWatch&) = delete;
-  LedWatch& operator=(const LedWatch&) = delete;
+  LedWatch(avr_t* avr, bool commonAnode, Listener onChange);
 
   // A reset clears the registers without the writes this class listens to.
-  void refresh();
-  uint8_t colours() const { return colours_; }
+  void Refresh();
+  uint8_t Colours() const { return colours_; }
 
  private:
-  static void on_register_write(avr_irq_t* irq, uint32_t value, void* param);
-  uint8_t read_colours();
+  void OnRegisterWrite(uint32_t value);
+  uint8_t ReadColours();
 
   avr_t* avr_;
-  bool common_anode_;
-  Listener on_change_;
+  bool commonAnode_;
+  Listener onChange_;
   uint8_t colours_ = 0;
-  bool warned_unmodelled_ = false;
+  bool warnedUnmodelled_ = false;
 };
 
 }  // namespace simlamp

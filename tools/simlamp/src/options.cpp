@@ -9,7 +9,7 @@ namespace simlamp {
 
 namespace {
 
-double parse_seconds(const char* text) {
+double ParseSeconds(const char* text) {
   std::size_t used = 0;
   double value = 0;
   try {
@@ -26,7 +26,7 @@ double parse_seconds(const char* text) {
 
 }  // namespace
 
-const char* usage() {
+const char* Usage() {
   return "usage: simlamp [options] [FIRMWARE.elf]\n"
          "Runs the lamp firmware on a simulated Arduino Uno and offers its serial port as a\n"
          "pseudo-terminal; prints the pty path, then a timeline of the LED's colours.\n"
@@ -42,8 +42,8 @@ const char* usage() {
          "FIRMWARE.elf defaults to the firmware built along with simlamp.\n";
 }
 
-Options parse_options(int argc, char** argv) {
-  static const option kLongOptions[] = {
+Options ParseOptions(int argc, char** argv) {
+  static constexpr option kLongOptions[] = {
       {"realtime", no_argument, nullptr, 'r'},
       {"pty-path-file", required_argument, nullptr, 'p'},
       {"duration", required_argument, nullptr, 'd'},
@@ -66,16 +66,16 @@ Options parse_options(int argc, char** argv) {
         options.realtime = true;
         break;
       case 'p':
-        options.pty_path_file = optarg;
+        options.ptyPathFile = optarg;
         break;
       case 'd':
-        options.duration_seconds = parse_seconds(optarg);
+        options.durationSeconds = ParseSeconds(optarg);
         break;
       case 'a':
-        options.common_anode = true;
+        options.commonAnode = true;
         break;
       case 't':
-        options.trace_uart = true;
+        options.traceUart = true;
         break;
       case 'h':
         options.help = true;

@@ -9,17 +9,17 @@ namespace simlamp {
 struct Options {
   std::string firmware;
   bool realtime = false;
-  std::string pty_path_file;
-  std::optional<double> duration_seconds;
-  bool common_anode = false;
-  bool trace_uart = false;
+  std::string ptyPathFile;
+  std::optional<double> durationSeconds;
+  bool commonAnode = false;
+  bool traceUart = false;
   bool help = false;
 };
 
 // Throws std::invalid_argument with a message for the user on a bad command line.
-Options parse_options(int argc, char** argv);
+Options ParseOptions(int argc, char** argv);
 
-const char* usage();
+const char* Usage();
 
 }  // namespace simlamp
 

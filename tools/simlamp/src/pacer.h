@@ -12,14 +12,14 @@ class Pacer {
   explicit Pacer(uint32_t frequency) : frequency_(frequency) {}
 
   // From now on, the given cycle corresponds to this wall-clock instant.
-  void anchor(uint64_t cycle);
+  void Anchor(uint64_t cycle);
   // Sleeps until the wall clock has caught up with the given cycle.
-  void wait_for(uint64_t cycle) const;
+  void WaitFor(uint64_t cycle) const;
 
  private:
   uint32_t frequency_;
-  uint64_t anchor_cycle_ = 0;
-  std::chrono::steady_clock::time_point anchor_time_ = std::chrono::steady_clock::now();
+  uint64_t anchorCycle_ = 0;
+  std::chrono::steady_clock::time_point anchorTime_ = std::chrono::steady_clock::now();
 };
 
 }  // namespace simlamp

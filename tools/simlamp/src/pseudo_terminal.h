@@ -6,6 +6,8 @@
 #include <span>
 #include <string>
 
+#include "file_descriptor.h"
+
 namespace simlamp {
 
 // The lamp's serial port: a pseudo-terminal whose slave side the host program opens
@@ -13,24 +15,21 @@ namespace simlamp {
 class PseudoTerminal {
  public:
   PseudoTerminal();
-  ~PseudoTerminal();
-  PseudoTerminal(const PseudoTerminal&) = delete;
-  PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
-  const std::string& slave_path() const { return slave_path_; }
+  const std::string& SlavePath() const { return slavePath_; }
 
   // True while some process holds the slave side open.
-  bool peer_present() const;
+  bool PeerPresent() const;
 
   // Reads what the peer wrote, at most into.size() bytes; returns how many were read.
-  std::size_t read_some(std::span<uint8_t> into);
+  std::size_t ReadSome(std::span<uint8_t> into);
 
   // Writes what the peer's input queue takes now; returns how many bytes were taken.
-  std::size_t write_some(std::span<const uint8_t> bytes);
+  std::size_t WriteSome(std::span<const uint8_t> bytes);
 
  private:
-  int master_ = -1;
-  std::string slave_path_;
+  FileDescriptor master_;
+  std::string slavePath_;
 };
 
 }  // namespace simlamp

@@ -7,14 +7,14 @@ namespace simlamp {
 
 // How a timer counts, as far as its compare output pins are concerned.
 enum class WaveShape {
-  kStopped,       // no clock selected
-  kFastPwm,       // fixed TOP, counts up only
-  kPhaseCorrect,  // fixed TOP, counts up and down
-  kOther,         // normal, CTC and variable-TOP modes: not modelled
+  Stopped,       // no clock selected
+  FastPwm,       // fixed TOP, counts up only
+  PhaseCorrect,  // fixed TOP, counts up and down
+  Other,         // normal, CTC and variable-TOP modes: not modelled
 };
 
 struct Waveform {
-  WaveShape shape = WaveShape::kStopped;
+  WaveShape shape = WaveShape::Stopped;
   uint16_t top = 0;
 };
 
@@ -27,12 +27,20 @@ struct PinDrive {
   bool modelled = true;
 };
 
-Waveform timer1_waveform(uint8_t tccr1a, uint8_t tccr1b);
-Waveform timer2_waveform(uint8_t tccr2a, uint8_t tccr2b);
+// What the two COMnx bits of a compare output select.
+enum CompareMode : uint8_t {
+  CompareDisconnected = 0,
+  CompareToggle = 1,
+  CompareNonInverting = 2,
+  CompareInverting = 3,
+};
 
-// compare_mode is the two COMnx bits; ocr the compare register; port_high the PORT bit
+Waveform Timer1Waveform(uint8_t tccr1a, uint8_t tccr1b);
+Waveform Timer2Waveform(uint8_t tccr2a, uint8_t tccr2b);
+
+// compareMode is the two COMnx bits; ocr the compare register; portHigh the PORT bit
 // that drives the pin while the compare output is disconnected.
-PinDrive compare_pin_drive(Waveform waveform, uint8_t compare_mode, uint16_t ocr, bool port_high);
+PinDrive ComparePinDrive(Waveform waveform, uint8_t compareMode, uint16_t ocr, bool portHigh);
 
 }  // namespace simlamp
 

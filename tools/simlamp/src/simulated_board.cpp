@@ -17,7 +17,7 @@ constexpr const char* kMcu = "atmega328p";
 
 // simavr logs through one process-wide function; keep its words off stdout, which
 // carries the lamp's timeline.
-void log_to_stderr(avr_t* avr, int level, const char* format, va_list arguments) {
+void LogToStderr(avr_t* avr, int level, const char* format, va_list arguments) {
   // Messages from before a board exists (the ELF loader) get the default threshold.
   const int threshold = avr != nullptr ? static_cast<int>(avr->log) : static_cast<int>(LOG_ERROR);
   if (level > threshold) {
@@ -29,13 +29,13 @@ void log_to_stderr(avr_t* avr, int level, const char* format, va_list arguments)
 }
 
 // The board is paced by simlamp's own loop; simavr's default would usleep() here.
-void skip_host_sleep(avr_t* /*avr*/, avr_cycle_count_t /*how_long*/) {}
+void SkipHostSleep(avr_t* /*avr*/, avr_cycle_count_t /*how_long*/) {}
 
-avr_t* make_board(const std::string& elf_path) {
-  avr_global_logger_set(&log_to_stderr);
+avr_t* MakeBoard(const std::string& elfPath) {
+  avr_global_logger_set(&LogToStderr);
   elf_firmware_t firmware{};
-  if (elf_read_firmware(elf_path.c_str(), &firmware) != 0) {
-    throw std::runtime_error("cannot load firmware " + elf_path);
+  if (elf_read_firmware(elfPath.c_str(), &firmware) != 0) {
+    throw std::runtime_error("cannot load firmware " + elfPath);
   }
   avr_t* avr = avr_make_mcu_by_name(kMcu);
   if (avr == nullptr || avr_init(avr) != 0) {
@@ -45,11 +45,11 @@ avr_t* make_board(const std::string& elf_path) {
   avr_load_firmware(avr, &firmware);
   std::free(firmware.flash);
   avr->frequency = SimulatedBoard::kFrequency;
-  avr->sleep = &skip_host_sleep;
+  avr->sleep = &SkipHostSleep;
   return avr;
 }
 
-const char* state_name(int state) {
+const char* StateName(int state) {
   switch (state) {
     case cpu_Done:
       return "stopped (sleep with interrupts off)";
@@ -62,30 +62,30 @@ const char* state_name(int state) {
 
 }  // namespace
 
-SimulatedBoard::SimulatedBoard(const std::string& elf_path) : avr_(make_board(elf_path)) {}
+SimulatedBoard::SimulatedBoard(const std::string& elfPath) : avr_(MakeBoard(elfPath)) {}
 
 SimulatedBoard::~SimulatedBoard() { avr_terminate(avr_); }
 
-void SimulatedBoard::reset() {
+void SimulatedBoard::Reset() {
   // simavr restarts its cycle counter on reset; carry the elapsed time over.
-  const uint64_t before = now();
+  const uint64_t before = Now();
   avr_reset(avr_);
-  cycles_before_reset_ = before - avr_->cycle;
+  cyclesBeforeReset_ = before - avr_->cycle;
 }
 
-void SimulatedBoard::hold_until(uint64_t cycle) {
-  if (cycle > now()) {
-    cycles_before_reset_ += cycle - now();
+void SimulatedBoard::HoldUntil(uint64_t cycle) {
+  if (cycle > Now()) {
+    cyclesBeforeReset_ += cycle - Now();
   }
 }
 
-void SimulatedBoard::run_until(uint64_t cycle) {
-  while (now() < cycle) {
+void SimulatedBoard::RunUntil(uint64_t cycle) {
+  while (Now() < cycle) {
     const int state = avr_run(avr_);
     if (state == cpu_Done || state == cpu_Crashed) {
       std::array<char, 16> pc{};
       const auto end = std::to_chars(pc.begin(), pc.end(), avr_->pc, 16).ptr;
-      throw std::runtime_error(std::string("the firmware ") + state_name(state) + " at pc 0x" +
+      throw std::runtime_error(std::string("the firmware ") + StateName(state) + " at pc 0x" +
                                std::string(pc.begin(), end));
     }
   }

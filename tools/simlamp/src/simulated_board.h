@@ -16,24 +16,24 @@ class SimulatedBoard {
   static constexpr uint32_t kFrequency = 16'000'000;
 
   // Throws std::runtime_error when the ELF file cannot be loaded.
-  explicit SimulatedBoard(const std::string& elf_path);
+  explicit SimulatedBoard(const std::string& elfPath);
   ~SimulatedBoard();
   SimulatedBoard(const SimulatedBoard&) = delete;
   SimulatedBoard& operator=(const SimulatedBoard&) = delete;
 
-  avr_t* avr() { return avr_; }
-  uint64_t now() const { return cycles_before_reset_ + avr_->cycle; }
-  static double seconds(uint64_t cycles) { return static_cast<double>(cycles) / kFrequency; }
+  avr_t* Avr() { return avr_; }
+  uint64_t Now() const { return cyclesBeforeReset_ + avr_->cycle; }
+  static double Seconds(uint64_t cycles) { return static_cast<double>(cycles) / kFrequency; }
 
-  void reset();
+  void Reset();
   // Lets time pass without running the core, as while the reset line is held.
-  void hold_until(uint64_t cycle);
+  void HoldUntil(uint64_t cycle);
   // Runs the firmware up to the given cycle; throws std::runtime_error if it stops.
-  void run_until(uint64_t cycle);
+  void RunUntil(uint64_t cycle);
 
  private:
   avr_t* avr_;
-  uint64_t cycles_before_reset_ = 0;
+  uint64_t cyclesBeforeReset_ = 0;
 };
 
 }  // namespace simlamp

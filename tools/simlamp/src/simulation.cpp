@@ -31,19 +31,19 @@ constexpr std::size_t kMaxTracedLine = 64;
 // Pin changes closer together than this (10 us) make one timeline entry.
 constexpr uint64_t kSameMomentCycles = SimulatedBoard::kFrequency / 100'000;
 
-std::string hex_byte(uint8_t byte) {
+std::string HexByte(uint8_t byte) {
   constexpr std::string_view kDigits = "0123456789abcdef";
   return {kDigits[byte >> 4U], kDigits[byte & 0x0FU]};
 }
 
-std::string describe_byte(uint8_t byte) {
+std::string DescribeByte(uint8_t byte) {
   if (byte > ' ' && byte < 0x7F && byte != '\'') {
     return {'\'', static_cast<char>(byte), '\''};
   }
-  return "0x" + hex_byte(byte);
+  return "0x" + HexByte(byte);
 }
 
-void append_escaped(std::string& line, uint8_t byte) {
+void AppendEscaped(std::string& line, uint8_t byte) {
   if (byte == '\r') {
     line += "\\r";
   } else if (byte == '\n') {
@@ -52,7 +52,7 @@ void append_escaped(std::string& line, uint8_t byte) {
     line += '\\';
     line += static_cast<char>(byte);
   } else if (byte < ' ' || byte >= 0x7F) {
-    line += "\\x" + hex_byte(byte);
+    line += "\\x" + HexByte(byte);
   } else {
     line += static_cast<char>(byte);
   }
@@ -66,122 +66,122 @@ Simulation::Simulation(const Options& options)
       timeline_(stdout, isatty(STDOUT_FILENO) != 0),
       pacer_(SimulatedBoard::kFrequency),
       uart_(
-          board_.avr(), [this](uint8_t byte) { on_fed(byte); },
-          [this](uint8_t byte) { on_sent(byte); }),
+          board_.Avr(), [this](uint8_t byte) { OnFed(byte); },
+          [this](uint8_t byte) { OnSent(byte); }),
       // Before the first instruction no pin is an output: the lamp is dark.
       changes_(kSameMomentCycles, 0),
-      leds_(board_.avr(), options.common_anode,
-            [this](uint8_t colours) { report(changes_.on_change(board_.now(), colours)); }) {}
+      leds_(board_.Avr(), options.commonAnode,
+            [this](uint8_t colours) { Report(changes_.OnChange(board_.Now(), colours)); }) {}
 
-void Simulation::run() {
-  report_event("power-on");
-  timeline_.colours(seconds(), leds_.colours());
-  pacer_.anchor(board_.now());
+void Simulation::Run() {
+  ReportEvent("power-on");
+  timeline_.Colours(Seconds(), leds_.Colours());
+  pacer_.Anchor(board_.Now());
   const uint64_t end =
-      options_.duration_seconds
-          ? static_cast<uint64_t>(*options_.duration_seconds * SimulatedBoard::kFrequency)
+      options_.durationSeconds
+          ? static_cast<uint64_t>(*options_.durationSeconds * SimulatedBoard::kFrequency)
           : std::numeric_limits<uint64_t>::max();
-  while (board_.now() < end && !stop_signals_.raised()) {
-    service_port();
-    advance_one_slice();
-    report(changes_.on_time(board_.now()));
+  while (board_.Now() < end && !stopSignals_.Raised()) {
+    ServicePort();
+    AdvanceOneSlice();
+    Report(changes_.OnTime(board_.Now()));
   }
-  report_event("stop");
+  ReportEvent("stop");
 }
 
-void Simulation::watch_port() {
-  const bool open = port_.peer_present();
-  if (open == port_open_) {
+void Simulation::WatchPort() {
+  const bool open = port_.PeerPresent();
+  if (open == portOpen_) {
     return;
   }
-  port_open_ = open;
+  portOpen_ = open;
   if (open) {
-    on_port_opened();
+    OnPortOpened();
   } else {
-    report_event("port-closed");
-    to_host_.clear();
+    ReportEvent("port-closed");
+    toHost_.clear();
   }
 }
 
-void Simulation::on_port_opened() {
-  report_event("port-opened reset");
-  board_.reset();
-  uart_.reset();
-  leds_.refresh();
-  to_host_.clear();
-  sent_line_.clear();
-  held_until_ = board_.now() + kBootloaderCycles;
-  pacer_.anchor(board_.now());
+void Simulation::OnPortOpened() {
+  ReportEvent("port-opened reset");
+  board_.Reset();
+  uart_.Reset();
+  leds_.Refresh();
+  toHost_.clear();
+  sentLine_.clear();
+  heldUntil_ = board_.Now() + kBootloaderCycles;
+  pacer_.Anchor(board_.Now());
 }
 
-void Simulation::service_port() {
+void Simulation::ServicePort() {
   std::array<uint8_t, 256> buffer{};
   const std::size_t count =
-      uart_.waiting() < kMaxWaitingInput ? port_.read_some(buffer) : std::size_t{0};
+      uart_.Waiting() < kMaxWaitingInput ? port_.ReadSome(buffer) : std::size_t{0};
   // Checked after the read: bytes a host wrote right after opening must not reach the
   // firmware that ran before the reset.
-  watch_port();
-  if (held_until_) {
+  WatchPort();
+  if (heldUntil_) {
     // Held in reset: these go to the bootloader, which drops them.
-    if (count > 0 && options_.trace_uart) {
-      report_event("dropped " + std::to_string(count) + " bytes during reset");
+    if (count > 0 && options_.traceUart) {
+      ReportEvent("dropped " + std::to_string(count) + " bytes during reset");
     }
   } else {
-    uart_.accept(std::span<const uint8_t>(buffer.data(), count));
+    uart_.Accept(std::span<const uint8_t>(buffer.data(), count));
   }
-  if (port_open_ && !to_host_.empty()) {
-    const std::size_t written = port_.write_some(to_host_);
-    to_host_.erase(to_host_.begin(), to_host_.begin() + static_cast<std::ptrdiff_t>(written));
+  if (portOpen_ && !toHost_.empty()) {
+    const std::size_t written = port_.WriteSome(toHost_);
+    toHost_.erase(toHost_.begin(), toHost_.begin() + static_cast<std::ptrdiff_t>(written));
   }
 }
 
-void Simulation::advance_one_slice() {
-  const uint64_t slice_end = board_.now() + kSliceCycles;
-  if (held_until_) {
-    board_.hold_until(std::min(slice_end, *held_until_));
-    if (board_.now() >= *held_until_) {
-      held_until_.reset();
-      report_event("firmware-start");
+void Simulation::AdvanceOneSlice() {
+  const uint64_t sliceEnd = board_.Now() + kSliceCycles;
+  if (heldUntil_) {
+    board_.HoldUntil(std::min(sliceEnd, *heldUntil_));
+    if (board_.Now() >= *heldUntil_) {
+      heldUntil_.reset();
+      ReportEvent("firmware-start");
     }
     // The hold is for the host's sake, so it lasts in wall-clock time in either mode.
-    pacer_.wait_for(board_.now());
+    pacer_.WaitFor(board_.Now());
     return;
   }
-  uart_.feed();
-  board_.run_until(slice_end);
+  uart_.Feed();
+  board_.RunUntil(sliceEnd);
   if (options_.realtime) {
-    pacer_.wait_for(board_.now());
+    pacer_.WaitFor(board_.Now());
   }
 }
 
-void Simulation::report(std::optional<ColourChange> change) {
+void Simulation::Report(std::optional<ColourChange> change) {
   if (change) {
-    timeline_.colours(SimulatedBoard::seconds(change->cycle), change->colours);
+    timeline_.Colours(SimulatedBoard::Seconds(change->cycle), change->colours);
   }
 }
 
-void Simulation::report_event(std::string_view text) {
-  report(changes_.flush());
-  timeline_.event(seconds(), text);
+void Simulation::ReportEvent(std::string_view text) {
+  Report(changes_.Flush());
+  timeline_.Event(Seconds(), text);
 }
 
-void Simulation::on_fed(uint8_t byte) {
-  if (options_.trace_uart) {
-    report_event("rx " + describe_byte(byte));
+void Simulation::OnFed(uint8_t byte) {
+  if (options_.traceUart) {
+    ReportEvent("rx " + DescribeByte(byte));
   }
 }
 
-void Simulation::on_sent(uint8_t byte) {
-  if (port_open_ && to_host_.size() < kMaxPendingOutput) {
-    to_host_.push_back(byte);
+void Simulation::OnSent(uint8_t byte) {
+  if (portOpen_ && toHost_.size() < kMaxPendingOutput) {
+    toHost_.push_back(byte);
   }
-  if (!options_.trace_uart) {
+  if (!options_.traceUart) {
     return;
   }
-  append_escaped(sent_line_, byte);
-  if (byte == '\n' || sent_line_.size() >= kMaxTracedLine) {
-    report_event("tx \"" + sent_line_ + "\"");
-    sent_line_.clear();
+  AppendEscaped(sentLine_, byte);
+  if (byte == '\n' || sentLine_.size() >= kMaxTracedLine) {
+    ReportEvent("tx \"" + sentLine_ + "\"");
+    sentLine_.clear();
   }
 }
 

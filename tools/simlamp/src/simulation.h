@@ -25,24 +25,24 @@ class Simulation {
  public:
   explicit Simulation(const Options& options);
 
-  const std::string& port_path() const { return port_.slave_path(); }
+  const std::string& PortPath() const { return port_.SlavePath(); }
 
   // Runs until the duration is over or a stop signal arrives.
-  void run();
+  void Run();
 
  private:
-  void service_port();
-  void watch_port();
-  void on_port_opened();
-  void advance_one_slice();
-  void on_fed(uint8_t byte);
-  void on_sent(uint8_t byte);
-  void report(std::optional<ColourChange> change);
-  void report_event(std::string_view text);
-  double seconds() const { return SimulatedBoard::seconds(board_.now()); }
+  void ServicePort();
+  void WatchPort();
+  void OnPortOpened();
+  void AdvanceOneSlice();
+  void OnFed(uint8_t byte);
+  void OnSent(uint8_t byte);
+  void Report(std::optional<ColourChange> change);
+  void ReportEvent(std::string_view text);
+  double Seconds() const { return SimulatedBoard::Seconds(board_.Now()); }
 
   Options options_;
-  StopSignals stop_signals_;
+  StopSignals stopSignals_;
   SimulatedBoard board_;
   PseudoTerminal port_;
   Timeline timeline_;
@@ -51,10 +51,10 @@ class Simulation {
   ChangeMerger changes_;
   LedWatch leds_;
 
-  bool port_open_ = false;
-  std::optional<uint64_t> held_until_;
-  std::vector<uint8_t> to_host_;
-  std::string sent_line_;
+  bool portOpen_ = false;
+  std::optional<uint64_t> heldUntil_;
+  std::vector<uint8_t> toHost_;
+  std::string sentLine_;
 };
 
 }  // namespace simlamp

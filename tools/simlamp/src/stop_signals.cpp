@@ -11,17 +11,17 @@ namespace simlamp {
 
 namespace {
 
-sigset_t stop_set() {
+sigset_t StopSet() {
   sigset_t set;
   sigemptyset(&set);
-  sigaddset(&set, SIGINT);
-  sigaddset(&set, SIGTERM);
-  sigaddset(&set, SIGHUP);
+  for (const int stop : {SIGINT, SIGTERM, SIGHUP}) {
+    sigaddset(&set, stop);
+  }
   return set;
 }
 
-int open_signal_fd() {
-  const sigset_t set = stop_set();
+int OpenSignalFd() {
+  const sigset_t set = StopSet();
   if (sigprocmask(SIG_BLOCK, &set, nullptr) != 0) {
     throw std::system_error(errno, std::generic_category(), "sigprocmask");
   }
@@ -34,13 +34,11 @@ int open_signal_fd() {
 
 }  // namespace
 
-StopSignals::StopSignals() : fd_(open_signal_fd()) {}
+StopSignals::StopSignals() : fd_(OpenSignalFd()) {}
 
-StopSignals::~StopSignals() { close(fd_); }
-
-bool StopSignals::raised() const {
+bool StopSignals::Raised() const {
   signalfd_siginfo info{};
-  return read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info);
+  return read(fd_.Get(), &info, sizeof info) == static_cast<ssize_t>(sizeof info);
 }
 
 }  // namespace simlamp

@@ -1,6 +1,8 @@
 #ifndef SIMLAMP_STOP_SIGNALS_H
 #define SIMLAMP_STOP_SIGNALS_H
 
+#include "file_descriptor.h"
+
 namespace simlamp {
 
 // SIGINT, SIGTERM and SIGHUP become a flag the simulation loop checks, so it can end
@@ -8,14 +10,11 @@ namespace simlamp {
 class StopSignals {
  public:
   StopSignals();
-  ~StopSignals();
-  StopSignals(const StopSignals&) = delete;
-  StopSignals& operator=(const StopSignals&) = delete;
 
-  bool raised() const;
+  bool Raised() const;
 
  private:
-  int fd_;
+  FileDescriptor fd_;
 };
 
 }  // namespace simlamp

@@ -19,12 +19,12 @@ struct ColourName {
 };
 
 constexpr std::array kColourNames = {
-    ColourName{kRed, "red", "\x1b[31m"},
-    ColourName{kGreen, "green", "\x1b[32m"},
-    ColourName{kBlue, "blue", "\x1b[34m"},
+    ColourName{lamp::Red, "red", "\x1b[31m"},
+    ColourName{lamp::Green, "green", "\x1b[32m"},
+    ColourName{lamp::Blue, "blue", "\x1b[34m"},
 };
 
-std::string stamp(double seconds) {
+std::string Stamp(double seconds) {
   std::array<char, 32> digits{};
   const auto result =
       std::to_chars(digits.begin(), digits.end(), seconds, std::chars_format::fixed, 6);
@@ -33,8 +33,8 @@ std::string stamp(double seconds) {
 
 }  // namespace
 
-void Timeline::colours(double seconds, uint8_t colours) {
-  std::string line = stamp(seconds);
+void Timeline::Colours(double seconds, uint8_t colours) {
+  std::string line = Stamp(seconds);
   for (const ColourName& entry : kColourNames) {
     if (&entry != kColourNames.data()) {
       line += ' ';
@@ -42,7 +42,7 @@ void Timeline::colours(double seconds, uint8_t colours) {
     line += entry.name;
     line += (colours & entry.colour) != 0 ? "=on" : "=off";
   }
-  if (colour_blocks_) {
+  if (colourBlocks_) {
     line += "  ";
     for (const ColourName& entry : kColourNames) {
       const bool lit = (colours & entry.colour) != 0;
@@ -51,16 +51,16 @@ void Timeline::colours(double seconds, uint8_t colours) {
       line += "\x1b[0m";
     }
   }
-  write_line(line);
+  WriteLine(line);
 }
 
-void Timeline::event(double seconds, std::string_view text) {
-  std::string line = stamp(seconds);
+void Timeline::Event(double seconds, std::string_view text) {
+  std::string line = Stamp(seconds);
   line += text;
-  write_line(line);
+  WriteLine(line);
 }
 
-void Timeline::write_line(std::string& line) {
+void Timeline::WriteLine(std::string& line) {
   line += '\n';
   // Flushed at once: tests and demos read the timeline through a pipe as it happens.
   if (std::fwrite(line.data(), 1, line.size(), out_) != line.size() || std::fflush(out_) != 0) {

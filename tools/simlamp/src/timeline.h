@@ -13,17 +13,17 @@ namespace simlamp {
 //   t=5.000000s port-opened
 class Timeline {
  public:
-  // colour_blocks adds a coloured block per lit colour, for a terminal.
-  Timeline(std::FILE* out, bool colour_blocks) : out_(out), colour_blocks_(colour_blocks) {}
+  // colourBlocks adds a coloured block per lit colour, for a terminal.
+  Timeline(std::FILE* out, bool colourBlocks) : out_(out), colourBlocks_(colourBlocks) {}
 
-  void colours(double seconds, uint8_t colours);
-  void event(double seconds, std::string_view text);
+  void Colours(double seconds, uint8_t colours);
+  void Event(double seconds, std::string_view text);
 
  private:
-  void write_line(std::string& line);
+  void WriteLine(std::string& line);
 
   std::FILE* out_;
-  bool colour_blocks_;
+  bool colourBlocks_;
 };
 
 }  // namespace simlamp

@@ -9,36 +9,36 @@
 #include <functional>
 #include <span>
 
+#include "irq_listener.h"
+
 namespace simlamp {
 
 // Connects the simulated UART0 to byte streams. Input waits here until the UART
 // signals room (its XON/XOFF IRQs), so nothing is lost however fast the host writes;
 // simavr then hands the bytes to the firmware at the configured baud rate.
-class UartBridge {
+class UartBridge : private IrqListener {
  public:
   using ByteListener = std::function<void(uint8_t byte)>;
 
-  // on_fed hears each byte as it enters the UART, on_sent each byte the firmware sends.
-  UartBridge(avr_t* avr, ByteListener on_fed, ByteListener on_sent);
-  UartBridge(const UartBridge&) = delete;
-  UartBridge& operator=(const UartBridge&) = delete;
+  // onFed hears each byte as it enters the UART, onSent each byte the firmware sends.
+  UartBridge(avr_t* avr, ByteListener onFed, ByteListener onSent);
 
-  void accept(std::span<const uint8_t> bytes);
-  std::size_t waiting() const { return waiting_.size(); }
-  void feed();
+  void Accept(std::span<const uint8_t> bytes);
+  std::size_t Waiting() const { return waiting_.size(); }
+  void Feed();
   // After a board reset the receiver is off until the firmware enables it again.
-  void reset();
+  void Reset();
 
  private:
-  static void on_output(avr_irq_t* irq, uint32_t value, void* param);
-  static void on_xon(avr_irq_t* irq, uint32_t value, void* param);
-  static void on_xoff(avr_irq_t* irq, uint32_t value, void* param);
+  void OnOutput(uint32_t value);
+  void OnXon(uint32_t value);
+  void OnXoff(uint32_t value);
 
   avr_irq_t* input_;
-  ByteListener on_fed_;
-  ByteListener on_sent_;
+  ByteListener onFed_;
+  ByteListener onSent_;
   std::deque<uint8_t> waiting_;
-  bool has_room_ = false;
+  bool hasRoom_ = false;
 };
 
 }  // namespace simlamp

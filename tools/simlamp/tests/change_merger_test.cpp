@@ -4,56 +4,55 @@
 
 #include <cstdint>
 
+#include "lamp_colours.h"
+
 namespace simlamp {
 namespace {
 
 constexpr uint64_t kWindow = 160;
-constexpr uint8_t kRed = 1;
-constexpr uint8_t kGreen = 2;
-constexpr uint8_t kBlue = 4;
 
 TEST(ChangeMerger, ChangesWithinTheWindowBecomeOneEntryAtTheFirstTime) {
-  ChangeMerger merger(kWindow, kRed | kBlue);
-  EXPECT_FALSE(merger.on_change(1000, kBlue));
-  EXPECT_FALSE(merger.on_change(1000 + kWindow, 0));
-  EXPECT_FALSE(merger.on_time(1000 + kWindow));
-  const auto entry = merger.on_time(1000 + kWindow + 1);
+  ChangeMerger merger(kWindow, lamp::Red | lamp::Blue);
+  EXPECT_FALSE(merger.OnChange(1000, lamp::Blue));
+  EXPECT_FALSE(merger.OnChange(1000 + kWindow, 0));
+  EXPECT_FALSE(merger.OnTime(1000 + kWindow));
+  const auto entry = merger.OnTime(1000 + kWindow + 1);
   ASSERT_TRUE(entry);
   EXPECT_EQ(entry->cycle, 1000U);
   EXPECT_EQ(entry->colours, 0);
-  EXPECT_FALSE(merger.on_time(5000));
+  EXPECT_FALSE(merger.OnTime(5000));
 }
 
 TEST(ChangeMerger, ALaterChangeSettlesThePreviousOne) {
   ChangeMerger merger(kWindow, 0);
-  EXPECT_FALSE(merger.on_change(1000, kGreen));
-  const auto first = merger.on_change(1000 + kWindow + 1, kGreen | kRed);
+  EXPECT_FALSE(merger.OnChange(1000, lamp::Green));
+  const auto first = merger.OnChange(1000 + kWindow + 1, lamp::Green | lamp::Red);
   ASSERT_TRUE(first);
   EXPECT_EQ(first->cycle, 1000U);
-  EXPECT_EQ(first->colours, kGreen);
-  const auto second = merger.flush();
+  EXPECT_EQ(first->colours, lamp::Green);
+  const auto second = merger.Flush();
   ASSERT_TRUE(second);
   EXPECT_EQ(second->cycle, 1000 + kWindow + 1);
-  EXPECT_EQ(second->colours, kGreen | kRed);
+  EXPECT_EQ(second->colours, lamp::Green | lamp::Red);
 }
 
 TEST(ChangeMerger, AGlitchBackToTheReportedStateIsNoEntry) {
-  ChangeMerger merger(kWindow, kGreen);
-  EXPECT_FALSE(merger.on_change(1000, kGreen | kBlue));
-  EXPECT_FALSE(merger.on_change(1010, kGreen));
-  EXPECT_FALSE(merger.on_time(2000));
-  EXPECT_FALSE(merger.flush());
+  ChangeMerger merger(kWindow, lamp::Green);
+  EXPECT_FALSE(merger.OnChange(1000, lamp::Green | lamp::Blue));
+  EXPECT_FALSE(merger.OnChange(1010, lamp::Green));
+  EXPECT_FALSE(merger.OnTime(2000));
+  EXPECT_FALSE(merger.Flush());
 }
 
 TEST(ChangeMerger, FlushReportsBeforeTheWindowEnds) {
   ChangeMerger merger(kWindow, 0);
-  EXPECT_FALSE(merger.on_change(1000, kRed));
-  const auto entry = merger.flush();
+  EXPECT_FALSE(merger.OnChange(1000, lamp::Red));
+  const auto entry = merger.Flush();
   ASSERT_TRUE(entry);
-  EXPECT_EQ(entry->colours, kRed);
+  EXPECT_EQ(entry->colours, lamp::Red);
   // Settled is settled: a change right after starts a new entry.
-  EXPECT_FALSE(merger.on_change(1001, 0));
-  const auto next = merger.flush();
+  EXPECT_FALSE(merger.OnChange(1001, 0));
+  const auto next = merger.Flush();
   ASSERT_TRUE(next);
   EXPECT_EQ(next->cycle, 1001U);
   EXPECT_EQ(next->colours, 0);

@@ -18,92 +18,82 @@ constexpr uint8_t kWgm22 = 1U << 3U;
 constexpr uint8_t kClockDiv64 = 0x03;
 constexpr uint8_t kTimer2ClockDiv64 = 0x04;
 
-constexpr uint8_t kDisconnected = 0;
-constexpr uint8_t kToggle = 1;
-constexpr uint8_t kNonInverting = 2;
-constexpr uint8_t kInverting = 3;
-
-constexpr Waveform kFast8{WaveShape::kFastPwm, 0xFF};
-constexpr Waveform kPhaseCorrect8{WaveShape::kPhaseCorrect, 0xFF};
-
-void expect_drive(PinDrive drive, bool high, bool low) {
-  EXPECT_EQ(drive.high, high);
-  EXPECT_EQ(drive.low, low);
-  EXPECT_TRUE(drive.modelled);
-}
+constexpr Waveform kFast8{WaveShape::FastPwm, 0xFF};
+constexpr Waveform kPhaseCorrect8{WaveShape::PhaseCorrect, 0xFF};
 
 TEST(TimerWaveform, Timer1ModesByWgmBits) {
-  const auto shape_of = [](uint8_t a, uint8_t b) { return timer1_waveform(a, b); };
-  const Waveform fast8 = shape_of(kWgm10, kWgm12 | kClockDiv64);
-  EXPECT_EQ(fast8.shape, WaveShape::kFastPwm);
+  const auto shapeOf = [](uint8_t a, uint8_t b) { return Timer1Waveform(a, b); };
+  const Waveform fast8 = shapeOf(kWgm10, kWgm12 | kClockDiv64);
+  EXPECT_EQ(fast8.shape, WaveShape::FastPwm);
   EXPECT_EQ(fast8.top, 0xFF);
-  const Waveform fast10 = shape_of(kWgm10 | kWgm11, kWgm12 | kClockDiv64);
-  EXPECT_EQ(fast10.shape, WaveShape::kFastPwm);
+  const Waveform fast10 = shapeOf(kWgm10 | kWgm11, kWgm12 | kClockDiv64);
+  EXPECT_EQ(fast10.shape, WaveShape::FastPwm);
   EXPECT_EQ(fast10.top, 0x3FF);
-  const Waveform phase9 = shape_of(kWgm11, kClockDiv64);
-  EXPECT_EQ(phase9.shape, WaveShape::kPhaseCorrect);
+  const Waveform phase9 = shapeOf(kWgm11, kClockDiv64);
+  EXPECT_EQ(phase9.shape, WaveShape::PhaseCorrect);
   EXPECT_EQ(phase9.top, 0x1FF);
-  EXPECT_EQ(shape_of(0, kClockDiv64).shape, WaveShape::kOther);
-  EXPECT_EQ(shape_of(kWgm11, kWgm12 | kWgm13 | kClockDiv64).shape, WaveShape::kOther);
+  EXPECT_EQ(shapeOf(0, kClockDiv64).shape, WaveShape::Other);
+  EXPECT_EQ(shapeOf(kWgm11, kWgm12 | kWgm13 | kClockDiv64).shape, WaveShape::Other);
 }
 
 TEST(TimerWaveform, StoppedWithoutClockWhateverTheMode) {
-  EXPECT_EQ(timer1_waveform(kWgm10, kWgm12).shape, WaveShape::kStopped);
-  EXPECT_EQ(timer2_waveform(kWgm20 | kWgm21, 0).shape, WaveShape::kStopped);
+  EXPECT_EQ(Timer1Waveform(kWgm10, kWgm12).shape, WaveShape::Stopped);
+  EXPECT_EQ(Timer2Waveform(kWgm20 | kWgm21, 0).shape, WaveShape::Stopped);
 }
 
 TEST(TimerWaveform, Timer2ModesByWgmBits) {
-  const Waveform fast = timer2_waveform(kWgm20 | kWgm21, kTimer2ClockDiv64);
-  EXPECT_EQ(fast.shape, WaveShape::kFastPwm);
+  const Waveform fast = Timer2Waveform(kWgm20 | kWgm21, kTimer2ClockDiv64);
+  EXPECT_EQ(fast.shape, WaveShape::FastPwm);
   EXPECT_EQ(fast.top, 0xFF);
-  EXPECT_EQ(timer2_waveform(kWgm20, kTimer2ClockDiv64).shape, WaveShape::kPhaseCorrect);
+  EXPECT_EQ(Timer2Waveform(kWgm20, kTimer2ClockDiv64).shape, WaveShape::PhaseCorrect);
   // With WGM22 set TOP is OCR2A, which the model does not follow.
-  EXPECT_EQ(timer2_waveform(kWgm20 | kWgm21, kWgm22 | kTimer2ClockDiv64).shape, WaveShape::kOther);
+  EXPECT_EQ(Timer2Waveform(kWgm20 | kWgm21, kWgm22 | kTimer2ClockDiv64).shape, WaveShape::Other);
 }
 
-TEST(ComparePinDrive, DisconnectedFollowsPort) {
-  expect_drive(compare_pin_drive(kFast8, kDisconnected, 128, true), true, false);
-  expect_drive(compare_pin_drive(kFast8, kDisconnected, 128, false), false, true);
-  // Even a stopped timer leaves a disconnected pin to PORT.
-  expect_drive(compare_pin_drive(Waveform{}, kDisconnected, 0, true), true, false);
-}
+// One PWM period of a pin whose timer runs in a mode the model covers.
+struct DriveCase {
+  Waveform waveform;
+  uint8_t compareMode;
+  uint16_t ocr;
+  bool portHigh;
+  bool high;  // the levels the pin takes
+  bool low;
+  const char* note;
+};
 
-TEST(ComparePinDrive, ToggleSettingInFixedTopPwmLeavesPinToPort) {
-  expect_drive(compare_pin_drive(kFast8, kToggle, 10, false), false, true);
-  expect_drive(compare_pin_drive(kPhaseCorrect8, kToggle, 10, true), true, false);
-}
-
-TEST(ComparePinDrive, FastPwmNonInverting) {
-  expect_drive(compare_pin_drive(kFast8, kNonInverting, 128, false), true, true);
-  // OCR 0 still gives a one-count spike each period.
-  expect_drive(compare_pin_drive(kFast8, kNonInverting, 0, false), true, true);
-  // OCR at TOP, or past it on a 16-bit register, never clears the pin.
-  expect_drive(compare_pin_drive(kFast8, kNonInverting, 0xFF, false), true, false);
-  expect_drive(compare_pin_drive(kFast8, kNonInverting, 0x1234, false), true, false);
-  expect_drive(compare_pin_drive(kFast8, kNonInverting, 0xFE, false), true, true);
-}
-
-TEST(ComparePinDrive, FastPwmInverting) {
-  expect_drive(compare_pin_drive(kFast8, kInverting, 0, true), true, true);
-  expect_drive(compare_pin_drive(kFast8, kInverting, 0xFF, true), false, true);
-}
-
-TEST(ComparePinDrive, PhaseCorrectNonInverting) {
-  expect_drive(compare_pin_drive(kPhaseCorrect8, kNonInverting, 0, true), false, true);
-  expect_drive(compare_pin_drive(kPhaseCorrect8, kNonInverting, 1, true), true, true);
-  expect_drive(compare_pin_drive(kPhaseCorrect8, kNonInverting, 0xFF, true), true, false);
-}
-
-TEST(ComparePinDrive, PhaseCorrectInverting) {
-  expect_drive(compare_pin_drive(kPhaseCorrect8, kInverting, 0, false), true, false);
-  expect_drive(compare_pin_drive(kPhaseCorrect8, kInverting, 0xFF, false), false, true);
+TEST(ComparePinDrive, LevelsInTheModelledModes) {
+  const DriveCase cases[] = {
+      {kFast8, CompareDisconnected, 128, true, true, false, "disconnected: PORT high"},
+      {kFast8, CompareDisconnected, 128, false, false, true, "disconnected: PORT low"},
+      {Waveform{}, CompareDisconnected, 0, true, true, false, "even with the timer stopped"},
+      {kFast8, CompareToggle, 10, false, false, true, "toggle leaves it to PORT"},
+      {kPhaseCorrect8, CompareToggle, 10, true, true, false, "toggle, phase correct"},
+      {kFast8, CompareNonInverting, 128, false, true, true, "fast"},
+      {kFast8, CompareNonInverting, 0, false, true, true, "OCR 0 still spikes"},
+      {kFast8, CompareNonInverting, 0xFF, false, true, false, "OCR at TOP never clears"},
+      {kFast8, CompareNonInverting, 0x1234, false, true, false, "nor past it, 16-bit"},
+      {kFast8, CompareNonInverting, 0xFE, false, true, true, "just below TOP"},
+      {kFast8, CompareInverting, 0, true, true, true, "fast inverting"},
+      {kFast8, CompareInverting, 0xFF, true, false, true, "fast inverting, TOP"},
+      {kPhaseCorrect8, CompareNonInverting, 0, true, false, true, "OCR 0 never rises"},
+      {kPhaseCorrect8, CompareNonInverting, 1, true, true, true, "phase correct"},
+      {kPhaseCorrect8, CompareNonInverting, 0xFF, true, true, false, "phase correct, TOP"},
+      {kPhaseCorrect8, CompareInverting, 0, false, true, false, "phase inverting, 0"},
+      {kPhaseCorrect8, CompareInverting, 0xFF, false, false, true, "phase inverting, TOP"},
+  };
+  for (const DriveCase& c : cases) {
+    const PinDrive drive = ComparePinDrive(c.waveform, c.compareMode, c.ocr, c.portHigh);
+    EXPECT_EQ(drive.high, c.high) << c.note;
+    EXPECT_EQ(drive.low, c.low) << c.note;
+    EXPECT_TRUE(drive.modelled) << c.note;
+  }
 }
 
 TEST(ComparePinDrive, ConnectedOutputOfUnmodelledTimerIsFlagged) {
-  const PinDrive stopped = compare_pin_drive(Waveform{}, kNonInverting, 10, true);
+  const PinDrive stopped = ComparePinDrive(Waveform{}, CompareNonInverting, 10, true);
   EXPECT_FALSE(stopped.modelled);
   EXPECT_TRUE(stopped.high);
-  const PinDrive ctc = compare_pin_drive(Waveform{WaveShape::kOther, 0}, kToggle, 10, false);
+  const PinDrive ctc = ComparePinDrive(Waveform{WaveShape::Other, 0}, CompareToggle, 10, false);
   EXPECT_FALSE(ctc.modelled);
   EXPECT_TRUE(ctc.low);
 }

@@ -49,7 +49,7 @@ Message LastingBus::Call(const Method& method, CallError& error,
   Message call = NewCall(bus_, method, stringArguments);
   if (!call) return nullptr;
   sd_bus_message* reply = nullptr;
-  if (sd_bus_call(bus_, call.get(), kCallTimeoutUs, error.get(), &reply) < 0) return nullptr;
+  if (sd_bus_call(bus_, call.get(), kCallTimeoutUs, error.Get(), &reply) < 0) return nullptr;
   return Message(reply);
 }
 

@@ -29,7 +29,7 @@ class CallError {
   CallError& operator=(const CallError&) = delete;
   ~CallError() { sd_bus_error_free(&error_); }
 
-  sd_bus_error* get() { return &error_; }
+  sd_bus_error* Get() { return &error_; }
   bool IsSet() const { return sd_bus_error_is_set(&error_) != 0; }
   // No one owns the service's name, so it is not running.
   bool ServiceAbsent() const;
