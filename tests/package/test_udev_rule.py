@@ -9,12 +9,10 @@ made on the machine's own /run would stay behind.
 
 import os
 import subprocess
-import sys
 import tempfile
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from fake_board import make_sysfs  # noqa: E402
+from harness.board import make_sysfs
 
 RULE = "/usr/lib/udev/rules.d/70-morvane.rules"
 DEVICE = "/sys/class/tty/ttyACM0"
