@@ -48,6 +48,12 @@ FINISH = "FINISH\n"
 PAUSE = "続行するには何かキーを押してください . . . \n"
 
 
+def reason(text):
+    """The line after the message of a failed system call: the system's own
+    text (on Linux strerror's, as os.strerror gives it)."""
+    return f"理由: {text}\n"
+
+
 def skipped_line(number):
     return f"「arduino_portname.txt」の {number} 行目はUTF-8として読めないため読み飛ばしました。\n"
 
