@@ -117,6 +117,14 @@ class FaultTest(unittest.TestCase):
         self.assertLess(self.lamp_off_unsent(process, board, signalled, HUNG_UP),
                         WRITE_TIMEOUT_S * 0.8)
 
+    def test_a_port_that_another_program_has_locked_is_left_as_found(self):
+        board = FakeBoard(hold_slave=True)
+        board.lock_line()
+        out = self.ends_with(self.start(board), PAUSE, 1)
+        # The program that holds the line can still open it again.
+        self.assertFalse(board.line_is_exclusive())
+        self.assertIn(OPEN_FAILED + reason(os.strerror(errno.EWOULDBLOCK)), out)
+
     # ---- a board that sends too much --------------------------------------
 
     def test_a_board_that_floods_the_line_after_its_identity(self):
