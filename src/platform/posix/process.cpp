@@ -72,13 +72,10 @@ void RunHandler(EventHandler handler, int signal) {
 }
 
 // The handler's end runs on a thread of its own, so that the signals are
-// still taken while it waits: its lamp-off may fail and pause. It runs once;
-// later signals find the end under way.
+// still taken while it waits: its lamp-off may fail and pause.
 void Handle(int signal) {
   const EventHandler handler = InstalledHandler().load();
   if (handler == nullptr) TakeDefaultAction(signal);
-  static std::atomic<bool> handled{false};
-  if (handled.exchange(true)) return;
   try {
     std::thread(RunHandler, handler, signal).detach();
   } catch (const std::system_error&) {
@@ -88,14 +85,18 @@ void Handle(int signal) {
 
 // Signals are taken here, on a thread of their own, rather than in a signal
 // handler: the end writes to the console and the port and takes a lock.
+// The first signal begins the end; later ones find it under way, unless
+// the end has come to a failure's pause.
 void* WaitForSignals(void* /*unused*/) {
   const sigset_t signals = EndSignals();
+  bool handled = false;
   for (;;) {
     int signal = 0;
     if (sigwait(&signals, &signal) != 0) continue;
     const int pauseStatus = PauseStatus().load();
     if (pauseStatus != kNotPausing) EndProcess(pauseStatus);
-    Handle(signal);
+    if (!handled) Handle(signal);
+    handled = true;
   }
 }
 
