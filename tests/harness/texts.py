@@ -48,10 +48,14 @@ FINISH = "FINISH\n"
 PAUSE = "続行するには何かキーを押してください . . . \n"
 
 
+# What begins the line after the message of a failed system call.
+REASON = "理由: "
+
+
 def reason(text):
-    """The line after the message of a failed system call: the system's own
-    text (on Linux strerror's, as os.strerror gives it)."""
-    return f"理由: {text}\n"
+    """That line, with the system's own text (on Linux strerror's, as
+    os.strerror gives it)."""
+    return f"{REASON}{text}\n"
 
 
 def skipped_line(number):
