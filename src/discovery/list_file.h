@@ -5,7 +5,7 @@
 
 // The part of the file that is read: what lies beyond is skipped, with a
 // warning.
-inline constexpr std::size_t kListFileBytes = 1024 * 1024;
+inline constexpr std::size_t kListFileBytes = std::size_t{1024} * 1024;
 // The longest line taken; a longer one is skipped, with a warning.
 inline constexpr std::size_t kListLineBytes = 4096;
 

@@ -11,7 +11,7 @@ namespace {
 
 // What a stalled console may leave unwritten before further text is dropped:
 // far more than the program ever prints at once.
-constexpr std::size_t kUnwrittenBoundBytes = 64 * 1024;
+constexpr std::size_t kUnwrittenBoundBytes = std::size_t{64} * 1024;
 
 ConsoleQueue& Queue() {
   // Never destroyed: the writer still waits on it when the process ends.
