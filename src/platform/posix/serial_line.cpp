@@ -75,8 +75,10 @@ std::string GroupOf(const std::string& path) {
 // takes back the flag this set. 0, or the errno of the step that failed.
 int TakeExclusively(int fd) {
   if (!::isatty(fd) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) return errno;
+  // A kernel too old to tell counts as clear: this open got through it.
   int wasExclusive = 0;
-  if (::ioctl(fd, TIOCGEXCL, &wasExclusive) != 0 || ::ioctl(fd, TIOCEXCL) != 0) return errno;
+  if (::ioctl(fd, TIOCGEXCL, &wasExclusive) != 0) wasExclusive = 0;
+  if (::ioctl(fd, TIOCEXCL) != 0) return errno;
   // Blocking from here on: only the open was to return at once.
   const int flags = ::fcntl(fd, F_GETFL);
   if (flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0) return 0;
