@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/end_routines.h"
 #include "app/globals.h"
 #include "fake/fake_platform.h"
 #include "fuzz/require.h"
@@ -51,9 +52,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   hComm = static_cast<platform::PortHandle>(7);
   fake::Receive(bytes);
   const auto end = fake::EndStatusOf([] { CheckModuleName(); });
-  Require(!end || *end == 1, "a refused identity fails");
-  const bool accepted = !end;
   const auto line = SentLine(bytes);
+  Require(!end || *end == (line ? kStatusNothingToDrive : kStatusFailure),
+          "another identity is nothing to drive, a late one a failure");
+  const bool accepted = !end;
   Require(accepted == (line == strModuleName), "exactly our identity is accepted");
   Require(SafeForTerminal(fake::State().Console()), "the console shows no control sequence");
   Require(fake::State().Bytes().empty(), "the handshake sends nothing");

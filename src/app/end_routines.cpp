@@ -3,20 +3,30 @@
 #include "app/globals.h"
 #include "serial/lamp_protocol.h"
 
+std::string ReasonLine(platform::SystemError error) {
+  return "理由: " + platform::SystemErrorText(error) + "\n";
+}
+
 void FailAndExit(std::string_view message, int status) {
   // A second thread that fails while another ends waits here for good.
   platform::ClaimEnd();
   platform::WriteText(message);
   if (hComm != platform::kNoPort) platform::ClosePort(hComm);
-  platform::Pause();
+  platform::Pause(status);
   platform::EndProcess(status);
+}
+
+void FailAndExit(std::string_view message, platform::SystemError error, int status) {
+  FailAndExit(std::string(message) + ReasonLine(error), status);
 }
 
 void FinishAndExit(int status) { FailAndExit("FINISH\n", status); }
 
-void ExitWithLampOff() {
+void ExitWithLampOff(std::string_view reason) {
   platform::ClaimEnd();
   platform::WriteText("\n終了しました。\n");
+  // Apart, so that the normal end builds no text on the heap.
+  if (!reason.empty()) platform::WriteText(reason);
   LampOff();
   platform::EndProcess(kStatusSuccess);
 }

@@ -1,6 +1,7 @@
 // Every way the program ends once discovery is under way.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "platform/platform.h"
@@ -13,16 +14,24 @@ inline constexpr int kStatusFailure = 1;
 // another identity. Starting again changes nothing until a board is plugged in.
 inline constexpr int kStatusNothingToDrive = 2;
 
+// The line that gives the system's own reason for a failed call.
+std::string ReasonLine(platform::SystemError error);
+
 // A failure: prints message, closes the port when one is open, waits for a
 // key so that a window opened by double-click stays readable, then ends with
-// status.
+// status. An end event while it waits ends the program with status at once.
 [[noreturn]] void FailAndExit(std::string_view message, int status = kStatusFailure);
+
+// A failed system call: as above, with the system's reason after message.
+[[noreturn]] void FailAndExit(std::string_view message, platform::SystemError error,
+                              int status = kStatusFailure);
 
 // Prints "FINISH", then ends as FailAndExit does.
 [[noreturn]] void FinishAndExit(int status = kStatusFailure);
 
-// The normal end: prints the end message, switches the lamp dark, status 0.
-[[noreturn]] void ExitWithLampOff();
+// The normal end: prints the end message and then reason (the reason line of
+// a failure that ends this way), switches the lamp dark, status 0.
+[[noreturn]] void ExitWithLampOff(std::string_view reason = {});
 
 // Runs on the platform's event thread: every console event ends the program
 // with the lamp dark.

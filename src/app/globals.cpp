@@ -1,10 +1,17 @@
 #include "app/globals.h"
 
+#include "discovery/list_file.h"
+
 // Defined in one place so that they are created in this order.
+
+// First of all, before anything opens a file: a standard stream left closed
+// by whoever started the program would otherwise lend its number to the list
+// file or the port, and console text would go there.
+const bool bStandardStreamsReady = platform::PrepareStandardStreams();
 const std::string strModuleName = "Lumivantrexial";
-// Binary, so that lines read the same on every system; a CR before each LF
-// is dropped by the reader.
-std::ifstream ifsPortNameList("arduino_portname.txt", std::ios::in | std::ios::binary);
+// One byte more than the reader takes, so that it sees when there is more.
+std::istringstream ifsPortNameList(platform::ReadRegularFile("arduino_portname.txt",
+                                                             kListFileBytes + 1));
 std::vector<std::u16string> ArduinoNameList;
 std::vector<std::u16string> PortNameList;
 std::vector<std::u16string> PortNoList;

@@ -3,17 +3,21 @@
 #pragma once
 
 #include <cstdint>
-#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
 
+// Whether standard input, output and error were made safe before anything
+// else (platform::PrepareStandardStreams).
+extern const bool bStandardStreamsReady;
 // The identity a lamp must send before it is driven (CheckModuleName).
 extern const std::string strModuleName;
-// The device-description list, opened on the working folder's file before
-// main runs (read by LoadArduinoNameList).
-extern std::ifstream ifsPortNameList;
+// The device-description list: the bytes of the working folder's file, read
+// before main runs, empty when it is missing or no regular file (read by
+// LoadArduinoNameList).
+extern std::istringstream ifsPortNameList;
 extern std::vector<std::u16string> ArduinoNameList;  // LoadArduinoNameList
 extern std::vector<std::u16string> PortNameList;     // EnumerateSerialPorts
 extern std::vector<std::u16string> PortNoList;       // EnumerateSerialPorts

@@ -16,11 +16,12 @@ namespace {
 constexpr std::uint32_t kErrorProcessModeAlreadyBackground = 402;
 
 void LowerPriority() {
-  std::uint32_t errorCode = 0;
-  if (platform::LowerPriority(errorCode)) return;
-  if (errorCode == kErrorProcessModeAlreadyBackground) {
+  platform::SystemError error;
+  if (platform::LowerPriority(error)) return;
+  if (error.code == kErrorProcessModeAlreadyBackground) {
     platform::WriteText("(ERROR_PROCESS_MODE_ALREADY_BACKGROUND\n");
   }
+  platform::WriteText(ReasonLine(error));
   FinishAndExit();
 }
 
@@ -46,7 +47,8 @@ void NoteWhatTheKeyboardLacks() {
 
 void InstallHandler(MonitorLocals& locals) {
   locals.bSaverMsgShown = false;
-  if (!platform::InstallEventHandler(HandlerRoutine)) ExitWithLampOff();
+  platform::SystemError error;
+  if (!platform::InstallEventHandler(HandlerRoutine, error)) ExitWithLampOff(ReasonLine(error));
   platform::WriteText(
       "[Shift]キー + [Esc]キーを合わせて押すと終了します。\n\n"
       "[×]"

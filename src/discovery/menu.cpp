@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <numeric>
 
 #include "text/utf.h"
 
@@ -52,33 +51,39 @@ std::optional<std::int32_t> ReadLeadingNumber(std::u16string_view text) {
   return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
 }
 
-std::vector<std::int32_t> CountingNumbers(std::size_t count) {
-  std::vector<std::int32_t> numbers(count);
-  std::iota(numbers.begin(), numbers.end(), 1);
-  return numbers;
+std::optional<std::int32_t> ComPortNumber(std::u16string_view portNo) {
+  constexpr std::u16string_view kCom = u"COM";
+  if (!portNo.starts_with(kCom)) {
+    return std::nullopt;
+  }
+  return ReadLeadingNumber(portNo.substr(kCom.size()));
 }
 
-bool HasRepeats(std::vector<std::int32_t> numbers) {
-  std::sort(numbers.begin(), numbers.end());
-  return std::adjacent_find(numbers.begin(), numbers.end()) != numbers.end();
+bool Shown(const std::vector<std::optional<std::int32_t>>& rows, std::int32_t number) {
+  return std::find(rows.begin(), rows.end(), number) != rows.end();
 }
 
 }  // namespace
 
 std::vector<std::int32_t> MenuNumbers(const std::vector<std::u16string>& portNos) {
-  constexpr std::size_t kPrefixLength = 3;  // "COM"
-  std::vector<std::int32_t> numbers;
-  numbers.reserve(portNos.size());
+  std::vector<std::optional<std::int32_t>> rows;
+  rows.reserve(portNos.size());
   for (const std::u16string& portNo : portNos) {
-    const auto number = ReadLeadingNumber(
-        std::u16string_view(portNo).substr(std::min(kPrefixLength, portNo.size())));
-    if (!number) {
-      return CountingNumbers(portNos.size());
-    }
-    numbers.push_back(*number);
+    const auto number = ComPortNumber(portNo);
+    rows.push_back(number && !Shown(rows, *number) ? number : std::nullopt);
   }
-  if (HasRepeats(numbers)) {
-    return CountingNumbers(portNos.size());
+  std::int32_t next = 1;
+  std::vector<std::int32_t> numbers;
+  numbers.reserve(rows.size());
+  for (const auto& row : rows) {
+    if (row) {
+      numbers.push_back(*row);
+      continue;
+    }
+    while (Shown(rows, next)) {
+      ++next;
+    }
+    numbers.push_back(next++);
   }
   return numbers;
 }

@@ -10,9 +10,11 @@
 
 namespace discovery {
 
-// The number shown on each row: the port's own number (COM12 -> 12, read
-// after the first three characters), or 1, 2, 3, ... for every row when any
-// port gives no number or two give the same one (POSIX paths give none).
+// The number shown on each row. A COM port's row shows its own number (COM12
+// -> 12, read after "COM"), so that typing it always opens that port; the
+// rows of other ports (LPT1, POSIX paths) and a second row with a number that
+// an earlier one shows get the smallest numbers that no row shows, in row
+// order.
 std::vector<std::int32_t> MenuNumbers(const std::vector<std::u16string>& portNos);
 
 // The number at the start of a typed line, read as std::stoi reads wide text

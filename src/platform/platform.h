@@ -5,6 +5,7 @@
 // UTF-8; each implementation converts at its own edge.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,24 +14,50 @@
 
 namespace platform {
 
+// ---- Failures --------------------------------------------------------------
+
+// Why a system call failed, as the system numbers it (errno, GetLastError).
+struct SystemError {
+  std::uint32_t code = 0;
+};
+
+// The system's own text for error, on one line, without a line end.
+std::string SystemErrorText(SystemError error);
+
 // ---- Console ---------------------------------------------------------------
 
-// Writes text to standard output in program order with every other output.
-// Blocks for good when another thread has claimed the end (see ClaimEnd).
+// Made safe to use before anything else opens a file: on POSIX systems each
+// of standard input, output and error that is closed is opened on /dev/null,
+// so that no file the program opens takes its number, and SIGPIPE is ignored,
+// so that a console whose reader has gone costs only its text. Called before
+// main; true when everything was done.
+bool PrepareStandardStreams();
+
+// Hands text on to standard output, in program order with every other text.
+// A console writer of its own writes it, so that a console that takes no text
+// holds up neither the lamp nor the end; text that a stalled console leaves
+// piling up beyond a bound is dropped, and so is a write that fails. Blocks
+// for good when another thread has claimed the end (see ClaimEnd).
 void WriteText(std::string_view utf8);
 
-// Reads one typed line without its line end; nullopt at end of input.
+// The longest line that ReadLine and Pause take, in bytes.
+inline constexpr std::size_t kInputLineBytes = 4096;
+
+// Reads one typed line without its line end; nullopt at end of input. At most
+// kInputLineBytes bytes: when no line end comes within them, the line is
+// those bytes and the rest is never read.
 std::optional<std::string> ReadLine();
 
-// Waits for a key (a line when input is not a terminal); returns at once at
-// end of input, so scripts are never held up.
-void Pause();
+// Waits for a key (a line of at most kInputLineBytes bytes when input is not
+// a terminal); returns at once at end of input, so scripts are never held up.
+// An end event meanwhile (POSIX: SIGINT, SIGTERM, SIGHUP; Windows: a console
+// event, log-off, shut-down) ends the process at once with endStatus.
+void Pause(int endStatus);
 
 // ---- Process ---------------------------------------------------------------
 
-// Lowers the process to the idle scheduling class. On failure errorCode
-// holds the system's reason.
-bool LowerPriority(std::uint32_t& errorCode);
+// Lowers the process to the idle scheduling class.
+bool LowerPriority(SystemError& error);
 
 // The events that close the program from outside while it monitors.
 enum class ConsoleEvent : std::uint8_t { CtrlC, CtrlBreak, Close, Logoff, Shutdown };
@@ -42,7 +69,7 @@ using EventHandler = bool (*)(ConsoleEvent);
 // Routes console events (POSIX: SIGINT, SIGTERM, SIGHUP) to handler, which
 // runs on a thread of its own. Until this succeeds the system's default
 // handling applies.
-bool InstallEventHandler(EventHandler handler);
+bool InstallEventHandler(EventHandler handler, SystemError& error);
 
 // Makes the calling thread the one that ends the process: from then on every
 // other thread's text and byte writes block for good, so nothing follows the
@@ -50,8 +77,9 @@ bool InstallEventHandler(EventHandler handler);
 // process is ending under the first; the first may claim again.
 void ClaimEnd();
 
-// Flushes output and ends the process without running destructors that
-// another thread may still depend on.
+// Gives the console a short while to take the text still queued, then ends
+// the process without running destructors that another thread may still
+// depend on.
 [[noreturn]] void EndProcess(int status);
 
 // True when a service manager started the program (systemd sets
@@ -70,6 +98,7 @@ enum class PortHandle : std::intptr_t {};
 inline constexpr PortHandle kNoPort{};
 
 struct OpenFailure {
+  SystemError error;
   bool permissionDenied = false;
   std::string ownerGroup;  // the group owning the device, when known
   std::string accessRule;  // the installed rule that grants the seat's user access
@@ -79,10 +108,11 @@ struct OpenFailure {
 // port name as discovery reports it (COM3, /dev/ttyACM0).
 PortHandle OpenPort(const std::string& name, OpenFailure& failure);
 
-bool SetQueueSizes(PortHandle port, std::uint32_t inBytes, std::uint32_t outBytes);
+bool SetQueueSizes(PortHandle port, std::uint32_t inBytes, std::uint32_t outBytes,
+                   SystemError& error);
 
 // Drops pending output and every byte received so far.
-bool PurgePort(PortHandle port);
+bool PurgePort(PortHandle port, SystemError& error);
 
 enum class StopBits : std::uint8_t { One, OneAndHalf, Two };
 
@@ -97,29 +127,37 @@ struct LineSettings {
 
 // Reads the port's settings (from a zeroed record when that fails), writes
 // the fields above into them and applies the result.
-bool ApplyLineSettings(PortHandle port, const LineSettings& settings);
+bool ApplyLineSettings(PortHandle port, const LineSettings& settings, SystemError& error);
 
 // Limits for each single read and write; 0 means wait without a limit.
 struct PortTimeouts {
   std::uint32_t readTotalMs = 0;
   std::uint32_t writeTotalMs = 0;
 };
-bool SetTimeouts(PortHandle port, const PortTimeouts& timeouts);
+bool SetTimeouts(PortHandle port, const PortTimeouts& timeouts, SystemError& error);
 
 struct ReadOutcome {
   bool ok = false;
   std::uint32_t count = 0;  // 0 on a read that timed out
   char byte = 0;
 };
-ReadOutcome ReadByte(PortHandle port);
+ReadOutcome ReadByte(PortHandle port, SystemError& error);
 
-// Blocks for good when another thread has claimed the end.
-bool WriteByte(PortHandle port, char byte);
+// False when the line has not taken the byte within the write time-out. Blocks
+// for good when another thread has claimed the end.
+bool WriteByte(PortHandle port, char byte, SystemError& error);
 
 void ClosePort(PortHandle port);
 
 // Friendly names of the serial ports present, each "description (port)".
 std::vector<std::string> ListPortFriendlyNames();
+
+// ---- Files -----------------------------------------------------------------
+
+// The first maxBytes bytes of the file at path, as they are; empty when it
+// cannot be opened or is not a regular file (a pipe or a device could keep
+// the reading waiting, or going, for good).
+std::string ReadRegularFile(const char* path, std::size_t maxBytes);
 
 // ---- Keyboard, input method and screen saver ------------------------------
 

@@ -5,6 +5,19 @@
 #include "serial/line_assembly.h"
 #include "serial/serial_port.h"
 
+namespace {
+
+// What is shown of an identity: a device that sends a long line gets no
+// more than this of it onto the console.
+constexpr std::size_t kShownIdentityBytes = 64;
+
+std::string ShownIdentity(const std::string& identity) {
+  if (identity.size() <= kShownIdentityBytes) return PrintableLine(identity);
+  return PrintableLine(identity.substr(0, kShownIdentityBytes)) + "…";
+}
+
+}  // namespace
+
 void CheckModuleName() {
   dwRecvSize = 0;
   const auto strInit = ReceiveLine(platform::NowMs() + kIdentityDeadlineMs);
@@ -12,7 +25,7 @@ void CheckModuleName() {
     platform::WriteText("Arduinoから名称を受信できませんでした。\n");
     FinishAndExit();
   }
-  platform::WriteText("Arduinoから受信した名称は、「" + PrintableLine(*strInit) + "」です。\n\n");
+  platform::WriteText("Arduinoから受信した名称は、「" + ShownIdentity(*strInit) + "」です。\n\n");
   if (*strInit != strModuleName) {
     platform::WriteText("moduleが「Lumivantrexial」ではなく使えません。\n\n");
     FinishAndExit(kStatusNothingToDrive);

@@ -8,7 +8,7 @@
 namespace {
 
 std::string OpenFailureMessage(const std::string& port, const platform::OpenFailure& failure) {
-  std::string message = "入力されたCOMポート番号が開けません。\n";
+  std::string message = "入力されたCOMポート番号が開けません。\n" + ReasonLine(failure.error);
   if (!failure.permissionDenied) return message;
   message += "「" + port + "」を開く権限がありません。";
   if (!failure.accessRule.empty()) {
@@ -24,9 +24,10 @@ std::string OpenFailureMessage(const std::string& port, const platform::OpenFail
 }
 
 void SetPortTimeouts(std::uint32_t readTotalMs) {
-  bResult =
-      platform::SetTimeouts(hComm, {.readTotalMs = readTotalMs, .writeTotalMs = kWriteTimeoutMs});
-  if (!bResult) FailAndExit("SetCommTimeouts FAILED\n");
+  platform::SystemError error;
+  bResult = platform::SetTimeouts(
+      hComm, {.readTotalMs = readTotalMs, .writeTotalMs = kWriteTimeoutMs}, error);
+  if (!bResult) FailAndExit("SetCommTimeouts FAILED\n", error);
 }
 
 }  // namespace
@@ -40,19 +41,21 @@ void OpenSerialPort() {
   if (hComm == platform::kNoPort) FailAndExit(OpenFailureMessage(port, failure));
   platform::WriteText("モジュールが適切に見つかりました。\n");
 
-  bResult = platform::SetQueueSizes(hComm, kQueueBytes, kQueueBytes);
-  if (!bResult) FailAndExit("SET UP FAILED\n");
+  platform::SystemError error;
+  bResult = platform::SetQueueSizes(hComm, kQueueBytes, kQueueBytes, error);
+  if (!bResult) FailAndExit("SET UP FAILED\n", error);
   // Whatever the board sent before this point is stale.
-  bResult = platform::PurgePort(hComm);
-  if (!bResult) FailAndExit("CLEAR FAILED\n");
-  bResult = platform::ApplyLineSettings(hComm, kLampLine);
-  if (!bResult) FailAndExit("SetCommState FAILED\n");
+  bResult = platform::PurgePort(hComm, error);
+  if (!bResult) FailAndExit("CLEAR FAILED\n", error);
+  bResult = platform::ApplyLineSettings(hComm, kLampLine, error);
+  if (!bResult) FailAndExit("SetCommState FAILED\n", error);
   SetPortTimeouts(0);
 }
 
 void SendCommand(char command) {
-  bResult = platform::WriteByte(hComm, command);
-  if (!bResult) FailAndExit("装置に信号を送信できませんでした\n");
+  platform::SystemError error;
+  bResult = platform::WriteByte(hComm, command, error);
+  if (!bResult) FailAndExit("装置に信号を送信できませんでした\n", error);
 }
 
 std::optional<std::string> ReceiveLine(std::uint64_t deadlineMs) {
@@ -61,10 +64,11 @@ std::optional<std::string> ReceiveLine(std::uint64_t deadlineMs) {
     const std::uint64_t now = platform::NowMs();
     if (now >= deadlineMs) return std::nullopt;
     SetPortTimeouts(static_cast<std::uint32_t>(deadlineMs - now));
-    const platform::ReadOutcome read = platform::ReadByte(hComm);
+    platform::SystemError error;
+    const platform::ReadOutcome read = platform::ReadByte(hComm, error);
     bRead = read.ok;
     dwRecvSize = read.count;
-    if (!bRead) FailAndExit("Recept FAILED\n");
+    if (!bRead) FailAndExit("Recept FAILED\n", error);
     if (read.count == 0) continue;  // the time-out passed; the deadline decides
     cRecv = read.byte;
     if (AppendLineByte(strRet, cRecv)) return strRet;

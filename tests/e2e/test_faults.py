@@ -4,6 +4,7 @@ Each scenario ends with its message and status, within a bounded time: a hang
 fails the test by the time-out of communicate.
 """
 
+import errno
 import os
 import signal
 import time
@@ -13,10 +14,14 @@ from harness.board import UNO, FakeBoard
 from harness.program import NO_DESKTOP_SESSION, WorkFolder, wait_for_output
 from harness.texts import (
     END, FINISH, HOW_TO_END, MODULE_FOUND, NO_IDENTITY, OPEN_FAILED, PAUSE, RECEIVE_FAILED,
-    SEND_FAILED, opening)
+    SEND_FAILED, opening, reason)
 
 BINARY = os.environ["MORVANE_BINARY"]
 WRITE_TIMEOUT_S = 1.0
+
+# The system's reasons for the failures that these boards bring about.
+HUNG_UP = reason(os.strerror(errno.EIO))
+TIMED_OUT = reason(os.strerror(errno.ETIMEDOUT))
 
 
 class FaultTest(unittest.TestCase):
@@ -60,12 +65,12 @@ class FaultTest(unittest.TestCase):
         board.stop_taking_bytes()
         return board, process
 
-    def lamp_off_unsent(self, process, board, signalled):
-        """The program fails with the lamp-off unsent; returns the seconds from
-        the signal to its end."""
+    def lamp_off_unsent(self, process, board, signalled, why):
+        """The program fails with the lamp-off unsent, for the reason why;
+        returns the seconds from the signal to its end."""
         out = self.finish(process)
         seconds = time.monotonic() - signalled
-        self.assertTrue(out.endswith(END + SEND_FAILED + PAUSE), out)
+        self.assertTrue(out.endswith(END + SEND_FAILED + why + PAUSE), out)
         self.assertEqual(process.returncode, 1)
         self.assertEqual(bytes(board.received), b"")
         return seconds
@@ -77,21 +82,22 @@ class FaultTest(unittest.TestCase):
         # (A closed pseudo-terminal's number is soon another test's.)
         path = f"/dev/ttyACM-unplugged-{os.getpid()}"
         out = self.ends_with(self.start(node=path), PAUSE, 1)
-        self.assertIn(opening(path) + OPEN_FAILED + PAUSE, out)
+        self.assertIn(
+            opening(path) + OPEN_FAILED + reason(os.strerror(errno.ENOENT)) + PAUSE, out)
 
     def test_a_board_unplugged_after_set_up_before_its_identity(self):
         board = FakeBoard(identity=b"", hold_slave=True)
         process = self.start(board)
         self.assertTrue(board.opened.wait(10))
         board.hang_up()
-        self.ends_with(process, MODULE_FOUND + RECEIVE_FAILED + PAUSE, 1)
+        self.ends_with(process, MODULE_FOUND + RECEIVE_FAILED + HUNG_UP + PAUSE, 1)
 
     def test_a_board_unplugged_in_the_middle_of_its_identity(self):
         board = FakeBoard(identity=b"Lumiva")
         process = self.start(board)
         self.assertTrue(board.identity_sent.wait(10))
         board.hang_up()
-        self.ends_with(process, MODULE_FOUND + RECEIVE_FAILED + PAUSE, 1)
+        self.ends_with(process, MODULE_FOUND + RECEIVE_FAILED + HUNG_UP + PAUSE, 1)
 
     def test_a_board_unplugged_while_monitored_fails_the_lamp_off(self):
         board = FakeBoard()
@@ -99,7 +105,7 @@ class FaultTest(unittest.TestCase):
         board.hang_up()
         self.assert_still_monitoring(process, 1.0)
         process.send_signal(signal.SIGINT)
-        self.ends_with(process, END + SEND_FAILED + PAUSE, 1)
+        self.ends_with(process, END + SEND_FAILED + HUNG_UP + PAUSE, 1)
 
     def test_a_board_unplugged_while_the_lamp_off_waits_for_the_line(self):
         board, process = self.held_up()
@@ -108,7 +114,16 @@ class FaultTest(unittest.TestCase):
         time.sleep(WRITE_TIMEOUT_S / 4)
         board.hang_up()
         # Ended by the hang-up, not by the write time-out.
-        self.assertLess(self.lamp_off_unsent(process, board, signalled), WRITE_TIMEOUT_S * 0.8)
+        self.assertLess(self.lamp_off_unsent(process, board, signalled, HUNG_UP),
+                        WRITE_TIMEOUT_S * 0.8)
+
+    def test_a_port_that_another_program_has_locked_is_left_as_found(self):
+        board = FakeBoard(hold_slave=True)
+        board.lock_line()
+        out = self.ends_with(self.start(board), PAUSE, 1)
+        # The program that holds the line can still open it again.
+        self.assertFalse(board.line_is_exclusive())
+        self.assertIn(OPEN_FAILED + reason(os.strerror(errno.EWOULDBLOCK)), out)
 
     # ---- a board that sends too much --------------------------------------
 
@@ -137,7 +152,7 @@ class FaultTest(unittest.TestCase):
         board, process = self.held_up()
         signalled = time.monotonic()
         process.send_signal(signal.SIGINT)
-        self.assertGreaterEqual(self.lamp_off_unsent(process, board, signalled),
+        self.assertGreaterEqual(self.lamp_off_unsent(process, board, signalled, TIMED_OUT),
                                 WRITE_TIMEOUT_S * 0.9)
 
     # ---- signals that come again ------------------------------------------
@@ -157,7 +172,7 @@ class FaultTest(unittest.TestCase):
         for _ in range(5):
             process.send_signal(signal.SIGINT)
             time.sleep(WRITE_TIMEOUT_S / 10)
-        out = self.ends_with(process, END + SEND_FAILED + PAUSE, 1)
+        out = self.ends_with(process, END + SEND_FAILED + TIMED_OUT + PAUSE, 1)
         self.assertEqual(out.count(END), 1, out)
 
 

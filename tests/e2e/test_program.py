@@ -1,5 +1,6 @@
 """The real program against fake boards on pseudo-terminals."""
 
+import errno
 import os
 import signal
 import time
@@ -10,7 +11,7 @@ from harness.program import WorkFolder, wait_for_output
 from harness.texts import (
     BANNER, END, FINISH, HOW_TO_END, INSTRUCTIONS, LIST_UNREADABLE, MENU, NO_DISPLAY,
     NO_IDENTITY, NOT_THE_LAMP, OPEN_FAILED, PAUSE, PORTS_PRESENT, SEND_FAILED, found, handshake,
-    menu_row, named, port_present, selected)
+    menu_row, named, port_present, reason, selected)
 
 BINARY = os.environ["MORVANE_BINARY"]
 
@@ -96,7 +97,8 @@ class ProgramTest(unittest.TestCase):
         board.hang_up()
         process.send_signal(signal.SIGINT)
         out = self.fails_with(process)
-        self.assertTrue(out.endswith(END + SEND_FAILED + PAUSE), out)
+        self.assertTrue(out.endswith(END + SEND_FAILED + reason(os.strerror(errno.EIO)) + PAUSE),
+                        out)
 
     def test_two_matches_show_the_menu_and_open_the_typed_choice(self):
         first, second = FakeBoard(), FakeBoard()

@@ -67,12 +67,23 @@ void Receive(std::string_view bytes) {
   for (const char byte : bytes) State().received.push_back(Byte(byte));
 }
 
+bool Outcome(bool ok, platform::SystemError& error) {
+  if (!ok) error.code = State().errorCode;
+  return ok;
+}
+
 }  // namespace fake
 
 namespace platform {
 
 using fake::Record;
 using fake::State;
+
+std::string SystemErrorText(SystemError error) { return "reason " + std::to_string(error.code); }
+
+// Both run before main, when the fake may not have been made yet.
+bool PrepareStandardStreams() { return true; }
+std::string ReadRegularFile(const char* /*path*/, std::size_t /*maxBytes*/) { return {}; }
 
 void WriteText(std::string_view utf8) { Record("text:", utf8); }
 
@@ -84,18 +95,18 @@ std::optional<std::string> ReadLine() {
   return line;
 }
 
-void Pause() { Record("pause"); }
+void Pause(int endStatus) { Record("pause:", endStatus); }
 
-bool LowerPriority(std::uint32_t& errorCode) {
+bool LowerPriority(SystemError& error) {
   Record("priority");
-  errorCode = State().priorityError;
+  error.code = State().priorityError;
   return State().priorityLowers;
 }
 
-bool InstallEventHandler(EventHandler handler) {
+bool InstallEventHandler(EventHandler handler, SystemError& error) {
   Record("handler");
   if (State().handlerInstalls) State().handler = handler;
-  return State().handlerInstalls;
+  return fake::Outcome(State().handlerInstalls, error);
 }
 
 void ClaimEnd() { Record("claim"); }
@@ -119,45 +130,48 @@ PortHandle OpenPort(const std::string& name, OpenFailure& failure) {
   Record("open:", name);
   if (!State().portOpens) {
     failure = State().openFailure;
+    failure.error.code = State().errorCode;
     return kNoPort;
   }
   return static_cast<PortHandle>(fake::kFakePort);
 }
 
-bool SetQueueSizes(PortHandle /*port*/, std::uint32_t inBytes, std::uint32_t outBytes) {
+bool SetQueueSizes(PortHandle /*port*/, std::uint32_t inBytes, std::uint32_t outBytes,
+                   SystemError& error) {
   Record("queues:", std::to_string(inBytes) + "/" + std::to_string(outBytes));
-  return State().queuesSet;
+  return fake::Outcome(State().queuesSet, error);
 }
 
-bool PurgePort(PortHandle /*port*/) {
+bool PurgePort(PortHandle /*port*/, SystemError& error) {
   Record("purge");
-  return State().purges;
+  return fake::Outcome(State().purges, error);
 }
 
-bool ApplyLineSettings(PortHandle /*port*/, const LineSettings& settings) {
+bool ApplyLineSettings(PortHandle /*port*/, const LineSettings& settings, SystemError& error) {
   Record("line");
   State().lineSettings = settings;
-  return State().lineSettingsApply;
+  return fake::Outcome(State().lineSettingsApply, error);
 }
 
-bool SetTimeouts(PortHandle /*port*/, const PortTimeouts& timeouts) {
+bool SetTimeouts(PortHandle /*port*/, const PortTimeouts& timeouts, SystemError& error) {
   State().timeouts = timeouts;
-  return State().timeoutsSet;
+  return fake::Outcome(State().timeoutsSet, error);
 }
 
-ReadOutcome ReadByte(PortHandle /*port*/) {
+ReadOutcome ReadByte(PortHandle /*port*/, SystemError& error) {
   if (State().received.empty()) {
     State().nowMs += State().timeouts.readTotalMs;
     return {.ok = true, .count = 0, .byte = 0};
   }
   const ReadOutcome read = State().received.front();
   State().received.pop_front();
+  fake::Outcome(read.ok, error);
   return read;
 }
 
-bool WriteByte(PortHandle /*port*/, char byte) {
+bool WriteByte(PortHandle /*port*/, char byte, SystemError& error) {
   fake::Platform& fake = State();
-  if (fake.failingWrite == fake.writes++) return false;
+  if (fake.failingWrite == fake.writes++) return fake::Outcome(false, error);
   Record("byte:", std::string_view(&byte, 1));
   return true;
 }

@@ -36,7 +36,7 @@ using CycleSource = Cycle (*)(long cycle);
 using EndWatcher = void (*)(int status);
 
 struct Platform {
-  // What the program did, in order: "text:...", "byte:R", "sleep:100", "pause",
+  // What the program did, in order: "text:...", "byte:R", "sleep:100", "pause:1",
   // "open:COM3", "close", "end:0", ...
   std::vector<std::string> calls;
 
@@ -44,6 +44,8 @@ struct Platform {
   std::deque<std::string> typedLines;
   bool priorityLowers = true;
   std::uint32_t priorityError = 0;
+  // What every other failing call gives as the system's reason.
+  std::uint32_t errorCode = 13;
   bool handlerInstalls = true;
   platform::KeyboardReach keyboardReach = platform::KeyboardReach::Full;
   bool startedAsService = false;
@@ -100,6 +102,8 @@ std::optional<int> EndStatusOf(Body&& body) {
 }
 
 void Receive(std::string_view bytes);
+// ok, with the scripted errorCode when a call fails.
+bool Outcome(bool ok, platform::SystemError& error);
 platform::ReadOutcome Byte(char byte);
 
 }  // namespace fake

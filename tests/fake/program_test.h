@@ -22,4 +22,10 @@ class ProgramTest : public ::testing::Test {
   bool Called(const std::string& call) {
     return std::find(Fake().calls.begin(), Fake().calls.end(), call) != Fake().calls.end();
   }
+
+  // Whether the program waited for a key, whatever status it was to end with.
+  bool Paused() {
+    return std::any_of(Fake().calls.begin(), Fake().calls.end(),
+                       [](const std::string& call) { return call.starts_with("pause:"); });
+  }
 };

@@ -1,10 +1,12 @@
 """A lamp board on a pseudo-terminal, and a sysfs tree that shows it as USB
 and may show a keyboard's Caps Lock LED."""
 
+import fcntl
 import os
 import pty
 import re
 import select
+import struct
 import termios
 import threading
 import time
@@ -12,6 +14,9 @@ import time
 from harness.texts import IDENTITY
 
 UNO = "Arduino Uno"
+
+# Linux's ioctl that reads a terminal's TIOCEXCL flag.
+TIOCGEXCL = 0x80045440
 
 
 class FakeBoard:
@@ -90,6 +95,15 @@ class FakeBoard:
                         return
                 elif event & select.POLLHUP:
                     time.sleep(0.02)
+
+    def lock_line(self):
+        """Another program holds the line: an advisory lock on the program's
+        end of it (needs hold_slave)."""
+        fcntl.flock(self._slave, fcntl.LOCK_EX)
+
+    def line_is_exclusive(self):
+        """Whether the line refuses further opens (TIOCEXCL; needs hold_slave)."""
+        return struct.unpack("i", fcntl.ioctl(self._slave, TIOCGEXCL, b"\0" * 4))[0] != 0
 
     def stop_taking_bytes(self):
         """The line takes no more bytes from the program (needs hold_slave)."""

@@ -4,6 +4,7 @@ through a fake sysfs tree; its output as it comes, and its figures from /proc.""
 import codecs
 import os
 import select
+import signal
 import subprocess
 import tempfile
 import threading
@@ -17,10 +18,12 @@ NO_DESKTOP_SESSION = dict.fromkeys(
     ("DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR", "WAYLAND_DISPLAY"))
 
 
-def start_program(binary, workdir, sysfs, display=None, env=None):
+def start_program(binary, workdir, sysfs, display=None, env=None, stdin=subprocess.PIPE,
+                  stdout=subprocess.PIPE, args=()):
     """Without a display unless one is given, whatever the caller's desktop
     (an X display, or Wayland's WAYLAND_DISPLAY in env).
-    env: variables to set, or with None to leave out."""
+    env: variables to set, or with None to leave out. stdin, stdout: as
+    subprocess takes them. args: after binary on its command line."""
     variables = dict(os.environ, SYSFS_PATH=sysfs)
     variables.pop("DISPLAY", None)
     variables.pop("WAYLAND_DISPLAY", None)
@@ -32,11 +35,11 @@ def start_program(binary, workdir, sysfs, display=None, env=None):
         else:
             variables[name] = value
     return subprocess.Popen(
-        [binary],
+        [binary, *args],
         cwd=workdir,
         env=variables,
-        stdin=subprocess.PIPE,
-        stdout=subprocess.PIPE,
+        stdin=stdin,
+        stdout=stdout,
         stderr=subprocess.PIPE,
     )
 
@@ -84,8 +87,8 @@ class WorkFolder:
                            for index, (product, node) in enumerate(ports)])
         return sysfs
 
-    def start(self, binary, sysfs, display=None, env=None):
-        return start_program(binary, self.path, sysfs, display, env)
+    def start(self, binary, sysfs, display=None, env=None, **streams):
+        return start_program(binary, self.path, sysfs, display, env, **streams)
 
     def cleanup(self):
         self._folder.cleanup()
@@ -180,6 +183,15 @@ def resident_kib(pid):
 def peak_kib(pid):
     """The largest resident set so far (VmHWM)."""
     return _status_kib(pid, "VmHWM")
+
+
+def blocks_end_signals(pid):
+    """Whether the program's main thread holds SIGINT, SIGTERM and SIGHUP for
+    the thread that takes them: its event handler is installed."""
+    with open(f"/proc/{pid}/status") as f:
+        blocked = next(int(line.split()[1], 16) for line in f if line.startswith("SigBlk:"))
+    wanted = (1 << (signal.SIGINT - 1)) | (1 << (signal.SIGTERM - 1)) | (1 << (signal.SIGHUP - 1))
+    return blocked & wanted == wanted
 
 
 def open_fds(pid):

@@ -53,6 +53,16 @@ FINISH = "FINISH\n"
 PAUSE = "続行するには何かキーを押してください . . . \n"
 
 
+# What begins the line after the message of a failed system call.
+REASON = "理由: "
+
+
+def reason(text):
+    """That line, with the system's own text (on Linux strerror's, as
+    os.strerror gives it)."""
+    return f"{REASON}{text}\n"
+
+
 def skipped_line(number):
     return f"「arduino_portname.txt」の {number} 行目はUTF-8として読めないため読み飛ばしました。\n"
 

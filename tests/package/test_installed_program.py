@@ -5,6 +5,7 @@ The scenarios are those of the end-to-end tests, run on /usr/bin/morvane
 (MORVANE_BINARY): the session, and one end of each exit status.
 """
 
+import errno
 import os
 import shutil
 import subprocess
@@ -13,7 +14,7 @@ import unittest
 import test_program
 from harness.board import UNO, FakeBoard
 from harness.program import start_program
-from harness.texts import OPEN_FAILED
+from harness.texts import OPEN_FAILED, reason
 
 SAMPLE_LIST = "/usr/share/doc/morvane/examples/arduino_portname.txt"
 RULE = "/usr/lib/udev/rules.d/70-morvane.rules"
@@ -50,8 +51,8 @@ class InstalledProgramTest(test_program.ProgramTest):
             capture_output=True, timeout=15)
         out = result.stdout.decode("utf-8")
         self.assertEqual(result.returncode, 1, out)
-        self.assertIn(f"{OPEN_FAILED}「{board.path}」を開く権限がありません。"
-                      f"udevの規則「{RULE}」が", out)
+        self.assertIn(f"{OPEN_FAILED}{reason(os.strerror(errno.EACCES))}"
+                      f"「{board.path}」を開く権限がありません。udevの規則「{RULE}」が", out)
         self.assertLess(out.index(RULE), out.index("sudo usermod -aG "))
 
 

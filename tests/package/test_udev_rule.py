@@ -1,4 +1,5 @@
-"""The installed udev rule, as udev applies it to a lamp board that is plugged in.
+"""The installed udev rule, as udev applies it to a lamp board that is plugged in,
+and the sample list file's hint, as udev answers it.
 
 udevadm runs in a mount namespace of its own, with a fake sysfs tree bound
 over /sys and fresh tmpfs over /dev and /run: what it writes there (the
@@ -8,14 +9,18 @@ made on the machine's own /run would stay behind.
 """
 
 import os
+import re
 import subprocess
 import tempfile
 import unittest
 
-from harness.board import make_sysfs
+from harness.board import UNO, make_sysfs
 
 RULE = "/usr/lib/udev/rules.d/70-morvane.rules"
+SAMPLE_LIST = "/usr/share/doc/morvane/examples/arduino_portname.txt"
 DEVICE = "/sys/class/tty/ttyACM0"
+# The board's device number, as make_sysfs gives the first port.
+DEVICE_NUMBER = (136, 1)
 
 IN_NAMESPACE = """
 mount --bind "$1" /sys
@@ -26,11 +31,20 @@ if [ -n "$2" ]; then cp "$2" /run/udev/rules.d/; fi
 exec udevadm test --action=add "$3"
 """
 
+# The board's node in the namespace's /dev, then the command $2.
+HINT_IN_NAMESPACE = """
+mount --bind "$1" /sys
+mount -t tmpfs tmpfs /dev
+mount -t tmpfs tmpfs /run
+mknod /dev/ttyACM0 c $3 $4
+exec sh -c "$2"
+"""
+
 
 def board_as_udev_sees_it(root):
     """An Arduino (vendor 2341) on ttyACM0, with the subsystem links and uevent
     files by which udev walks from the tty up to its USB device."""
-    make_sysfs(root, [("ttyACM0", "Arduino Uno", "/dev/ttyACM0")])
+    make_sysfs(root, [("ttyACM0", UNO, "/dev/ttyACM0")])
     usb_device = os.path.join(root, "devices", "pci0000:00", "usb1", "1-1")
     levels = [
         (usb_device, "bus/usb", "DEVTYPE=usb_device\n"),
@@ -38,6 +52,11 @@ def board_as_udev_sees_it(root):
         (os.path.join(usb_device, "1-1:1.0", "tty", "ttyACM0"), "class/tty", None),
     ]
     os.makedirs(os.path.join(root, "bus", "usb"))
+    # The way from the device node to the device.
+    os.makedirs(os.path.join(root, "dev", "char"))
+    os.symlink(os.path.relpath(os.path.join(root, "class", "tty", "ttyACM0"),
+                               os.path.join(root, "dev", "char")),
+               os.path.join(root, "dev", "char", "%d:%d" % DEVICE_NUMBER))
     for device, subsystem, uevent in levels:
         os.symlink(os.path.relpath(os.path.join(root, subsystem), device),
                    os.path.join(device, "subsystem"))
@@ -114,6 +133,18 @@ class UdevRuleTest(unittest.TestCase):
         problems = rule_problems(self.udevadm_test(mistyped))
         self.assertIn("tags missing: seat uaccess", problems)
         self.assertTrue(any("Invalid operator for ATTRS" in problem for problem in problems), problems)
+
+    def test_the_sample_lists_hint_for_linux_shows_the_description_compared(self):
+        # The program compares the USB product string as it stands, blanks
+        # and all.
+        with open(SAMPLE_LIST, encoding="utf-8") as f:
+            hint = re.search(r"`(udevadm [^`]*/dev/ttyACM0[^`]*)`", f.read()).group(1)
+        result = subprocess.run(
+            ["unshare", "-m", "sh", "-euc", HINT_IN_NAMESPACE, "sh", self.sysfs, hint,
+             *map(str, DEVICE_NUMBER)],
+            env=dict(os.environ, SYSTEMD_DEVICE_VERIFY_SYSFS="0"),
+            stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=60)
+        self.assertIn(f'=="{UNO}"', result.stdout, result.stdout + result.stderr)
 
 
 if __name__ == "__main__":

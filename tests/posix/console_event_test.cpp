@@ -53,7 +53,8 @@ void Redirect(int fd, const char* path, int flags) {
   Redirect(STDOUT_FILENO, textFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC);
   strCOMport = *text::Utf8ToUtf16(port);
   OpenSerialPort();
-  if (!platform::InstallEventHandler(HandlerRoutine)) ::_exit(101);
+  platform::SystemError error;
+  if (!platform::InstallEventHandler(HandlerRoutine, error)) ::_exit(101);
   std::thread([delay, signals] {
     std::this_thread::sleep_for(delay);
     for (int i = 0; i < signals; ++i) ::kill(::getpid(), SIGINT);

@@ -11,7 +11,10 @@ using fake::kImeOn;
 
 class EndPathsTest : public ProgramTest {
  protected:
-  void SetUp() override {
+  void SetUp() override { Prepare(); }
+
+  // A fresh fake with one listed Uno present, whose identity comes at once.
+  void Prepare() {
     ProgramTest::SetUp();
     UseListFile("Arduino Uno\n");
     Fake().friendlyNames = {"Communications Port (COM1)", "Arduino Uno (COM3)"};
@@ -42,7 +45,7 @@ TEST_F(EndPathsTest, AHappyRunPrintsEverythingInOrderAndEndsDark) {
   EXPECT_EQ(Fake().Console(),
             std::string(kStart) + std::string(kInstructions) + "IMEがONです。\n\n終了しました。\n");
   EXPECT_EQ(Fake().Bytes(), "rbGrgb");
-  EXPECT_FALSE(Called("pause"));
+  EXPECT_FALSE(Paused());
   EXPECT_FALSE(Called("close"));
 }
 
@@ -90,23 +93,24 @@ TEST_F(EndPathsTest, APriorityAlreadyInTheBackgroundIsNamed) {
   Fake().priorityError = 402;
   EXPECT_EQ(Run(), 1);
   EXPECT_TRUE(Fake().Console().ends_with(
-      "見つけたポート番号は、COM3\n(ERROR_PROCESS_MODE_ALREADY_BACKGROUND\nFINISH\n"));
+      "見つけたポート番号は、COM3\n(ERROR_PROCESS_MODE_ALREADY_BACKGROUND\n理由: reason 402\n"
+      "FINISH\n"));
   EXPECT_FALSE(Called("open:COM3"));
-  EXPECT_TRUE(Called("pause"));
+  EXPECT_TRUE(Called("pause:1"));
 }
 
-TEST_F(EndPathsTest, AnyOtherPriorityFailureEndsWithFinishAlone) {
+TEST_F(EndPathsTest, AnyOtherPriorityFailureEndsWithItsReasonAndFinish) {
   Fake().priorityLowers = false;
   Fake().priorityError = 5;
   EXPECT_EQ(Run(), 1);
-  EXPECT_TRUE(Fake().Console().ends_with("見つけたポート番号は、COM3\nFINISH\n"));
+  EXPECT_TRUE(Fake().Console().ends_with("見つけたポート番号は、COM3\n理由: reason 5\nFINISH\n"));
   EXPECT_FALSE(Called("close"));
 }
 
 TEST_F(EndPathsTest, AHandlerThatCannotBeInstalledStillSwitchesTheLampOff) {
   Fake().handlerInstalls = false;
   EXPECT_EQ(Run(), 0);
-  EXPECT_EQ(Fake().Console(), std::string(kStart) + "\n終了しました。\n");
+  EXPECT_EQ(Fake().Console(), std::string(kStart) + "\n終了しました。\n理由: reason 13\n");
   EXPECT_EQ(Fake().Bytes(), "rgb");
 }
 
@@ -122,7 +126,7 @@ TEST_F(EndPathsTest, NoListedDeviceListsThePortsPresentAndFails) {
             "見つかったシリアルポートの名称は次のとおりです。\n"
             "  COM1 : Communications Port\n"
             "  COM3 : Arduino Uno\n");
-  EXPECT_TRUE(Called("pause"));
+  EXPECT_TRUE(Called("pause:2"));
   EXPECT_FALSE(Called("priority"));
 }
 
@@ -140,7 +144,48 @@ TEST_F(EndPathsTest, AnEmptyListEndsBeforeLookingForPorts) {
             "Arduinoのシリアルポート名一覧が読み込めませんでした。\n"
             "「arduino_portname."
             "txt」ファイルが同じ階層に存在して、かつ中身があることを確認してください。\n");
-  EXPECT_TRUE(Called("pause"));
+  EXPECT_TRUE(Called("pause:2"));
+}
+
+TEST_F(EndPathsTest, AFailedSystemCallGivesTheSystemsReasonAndTheProgramsOwnFailuresNone) {
+  using Script = void (*)(fake::Platform&);
+  const std::vector<std::pair<std::string_view, Script>> systemCalls = {
+      {"入力されたCOMポート番号が開けません。\n", [](fake::Platform& f) { f.portOpens = false; }},
+      {"SET UP FAILED\n", [](fake::Platform& f) { f.queuesSet = false; }},
+      {"CLEAR FAILED\n", [](fake::Platform& f) { f.purges = false; }},
+      {"SetCommState FAILED\n", [](fake::Platform& f) { f.lineSettingsApply = false; }},
+      {"SetCommTimeouts FAILED\n", [](fake::Platform& f) { f.timeoutsSet = false; }},
+      {"Recept FAILED\n", [](fake::Platform& f) { f.received = {platform::ReadOutcome{}}; }},
+      {"装置に信号を送信できませんでした\n", [](fake::Platform& f) { f.failingWrite = 0; }},
+      {"\n終了しました。\n", [](fake::Platform& f) { f.handlerInstalls = false; }},
+      {"見つけたポート番号は、COM3\n",
+       [](fake::Platform& f) {
+         f.priorityLowers = false;
+         f.priorityError = 13;
+       }},
+  };
+  for (const auto& [message, script] : systemCalls) {
+    Prepare();
+    script(Fake());
+    Run();
+    EXPECT_NE(Fake().Console().find(std::string(message) + "理由: reason 13\n"), std::string::npos)
+        << Fake().Console();
+  }
+  const std::vector<Script> programsOwn = {
+      [](fake::Platform& /*f*/) { UseListFile("// none yet\n"); },
+      [](fake::Platform& /*f*/) { UseListFile("Arduino Mega\n"); },
+      [](fake::Platform& f) { f.received.clear(); },
+      [](fake::Platform& f) {
+        f.received.clear();
+        fake::Receive("Lumivantrexia1\r");
+      },
+  };
+  for (const Script script : programsOwn) {
+    Prepare();
+    script(Fake());
+    EXPECT_NE(Run(), 0);
+    EXPECT_EQ(Fake().Console().find("理由"), std::string::npos) << Fake().Console();
+  }
 }
 
 TEST_F(EndPathsTest, EveryConsoleEventEndsWithTheLampDark) {
@@ -166,7 +211,8 @@ TEST_F(EndPathsTest, AFailedLampOffStopsAtTheFailingByte) {
   hComm = static_cast<platform::PortHandle>(7);
   EXPECT_EQ(StatusOf([] { ExitWithLampOff(); }), 1);
   EXPECT_EQ(Fake().Bytes(), "r");
-  EXPECT_EQ(Fake().Console(), "\n終了しました。\n装置に信号を送信できませんでした\n");
+  EXPECT_EQ(Fake().Console(),
+            "\n終了しました。\n装置に信号を送信できませんでした\n理由: reason 13\n");
 }
 
 }  // namespace

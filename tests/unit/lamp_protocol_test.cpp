@@ -44,7 +44,7 @@ TEST_F(LampProtocolTest, RefusesEveryOtherIdentityWithoutTouchingTheLamp) {
                   "」です。\n\nmoduleが「Lumivantrexial」ではなく使えません。\n\nFINISH\n");
     EXPECT_EQ(Fake().Bytes(), "");
     EXPECT_TRUE(Called("close"));
-    EXPECT_TRUE(Called("pause"));
+    EXPECT_TRUE(Called("pause:2"));
   }
 }
 
@@ -52,6 +52,17 @@ TEST_F(LampProtocolTest, ShowsControlBytesOfTheIdentityEscaped) {
   fake::Receive("\x1B]0;x\a\r");
   StatusOf([] { CheckModuleName(); });
   EXPECT_NE(Fake().Console().find("「\\x1B]0;x\\x07」"), std::string::npos);
+}
+
+TEST_F(LampProtocolTest, ALongIdentityIsShownCutToItsFirst64Bytes) {
+  for (const auto& [length, shown] :
+       {std::pair{64, std::string(64, 'L')}, std::pair{100000, std::string(64, 'L') + "…"}}) {
+    fake::Reset();
+    fake::Receive(std::string(length, 'L') + "\r");
+    StatusOf([] { CheckModuleName(); });
+    EXPECT_TRUE(Fake().Console().starts_with("Arduinoから受信した名称は、「" + shown + "」です。"))
+        << length;
+  }
 }
 
 TEST_F(LampProtocolTest, ASilentBoardFailsAfterTheDeadline) {

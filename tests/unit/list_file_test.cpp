@@ -1,6 +1,6 @@
 // Loading the list file as the program does at start-up.
-#include "app/globals.h"
 #include "discovery/list_file.h"
+#include "app/globals.h"
 #include "fake/list_file_fixture.h"
 #include "fake/program_test.h"
 
@@ -19,10 +19,33 @@ TEST_F(ListFileTest, CrLfAndLfFilesGiveTheSameEntries) {
   EXPECT_EQ(crlf, (std::vector<std::u16string>{u"Arduino Uno", u"USB Serial Device"}));
 }
 
-TEST_F(ListFileTest, KeepsALastLineWithoutLineEndAndACrInsideALine) {
-  UseListFile("a\rb\nlast");
+TEST_F(ListFileTest, ALoneCrEndsALineAsLfAndCrLfDo) {
+  // As an editor that saves with CR line ends writes it, and a last line
+  // without a line end.
+  UseListFile("// boards\rArduino Uno\r\rUSB Serial Device\r\nlast");
   LoadArduinoNameList();
-  EXPECT_EQ(ArduinoNameList, (std::vector<std::u16string>{u"a\rb", u"last"}));
+  EXPECT_EQ(ArduinoNameList,
+            (std::vector<std::u16string>{u"Arduino Uno", u"USB Serial Device", u"last"}));
+  ArduinoNameList.clear();
+  UseListFile("Arduino Uno\r");
+  LoadArduinoNameList();
+  EXPECT_EQ(ArduinoNameList, (std::vector<std::u16string>{u"Arduino Uno"}));
+}
+
+TEST_F(ListFileTest, SkipsLinesTooLongAndWhatLiesBeyondOneMebibyte) {
+  std::string file = "Arduino Uno\n" + std::string(kListLineBytes + 1, 'x') + "\n" +
+                     std::string(kListLineBytes, 'y') + "\n";
+  // Notes up to three bytes short of the limit, which then cuts the next line.
+  const std::size_t filler = kListFileBytes - 3 - file.size();
+  for (std::size_t note = 0; note < filler / 3; ++note) file += "//\n";
+  file += std::string(filler % 3, '\n') + "Beyond\nAfter\n";
+  UseListFile(file);
+  LoadArduinoNameList();
+  EXPECT_EQ(ArduinoNameList,
+            (std::vector<std::u16string>{u"Arduino Uno", std::u16string(kListLineBytes, u'y')}));
+  EXPECT_EQ(Fake().Console(),
+            "「arduino_portname.txt」の 2 行目は長すぎるため読み飛ばしました。\n"
+            "「arduino_portname.txt」の 1 MiB を超える部分は読み飛ばしました。\n");
 }
 
 TEST_F(ListFileTest, DropsAByteOrderMarkSoTheFirstEntryCanMatch) {
@@ -50,7 +73,7 @@ TEST_F(ListFileTest, AMissingFileAndACommentOnlyFileEndAlike) {
   UseListFile("// a\n\n///\n");
   EXPECT_EQ(StatusOf([] { LoadArduinoNameList(); }), 2);
   EXPECT_EQ(Fake().calls, missing);
-  EXPECT_TRUE(Called("pause"));
+  EXPECT_TRUE(Called("pause:2"));
 }
 
 TEST_F(ListFileTest, ALineOfInvalidUtf8AloneCountsAsNoEntry) {

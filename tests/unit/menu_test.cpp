@@ -37,31 +37,27 @@ TEST(MenuNumbers, ShowsEachComPortsOwnNumber) {
   }
 }
 
-TEST(MenuNumbers, CountsFromOneWhenAnyPortGivesNoNumber) {
-  const std::vector<std::vector<std::u16string>> cases = {
-      {u"COM3", u"/dev/ttyACM0"},
-      {u"/dev/ttyACM0", u"/dev/ttyACM1", u"/dev/ttyUSB0"},
-      {u"COM3", u"COM"},
-      {u"COM3", u"CO"},
-      {u"COM3", u""},
-      {u"COM3", u"COMx1"},
-      {u"COM3", u"COM2147483648"},
-      {u"COM3", u"COM99999999999"},
+TEST(MenuNumbers, OtherRowsTakeTheSmallestNumbersThatNoRowShows) {
+  const struct {
+    std::vector<std::u16string> portNos;
+    Numbers numbers;
+  } cases[] = {
+      // Typing 1 opens COM1, not the row that happens to stand first.
+      {{u"COM3", u"COM1", u"LPT1"}, {3, 1, 2}},
+      {{u"LPT1", u"COM1"}, {2, 1}},
+      {{u"/dev/ttyACM0", u"/dev/ttyACM1", u"/dev/ttyUSB0"}, {1, 2, 3}},
+      {{u"/dev/ttyACM0", u"COM1", u"COM2", u"/dev/ttyUSB0"}, {3, 1, 2, 4}},
+      {{u"COM1", u"COM", u"CO", u""}, {1, 2, 3, 4}},
+      {{u"COM3", u"COMx1", u"COM2147483648", u"COM99999999999"}, {3, 1, 2, 4}},
+      {{u"COM5", u"XYZ5"}, {5, 1}},
+      // A number that an earlier row shows goes to a free one.
+      {{u"COM3", u"COM4", u"COM3"}, {3, 4, 1}},
+      {{u"COM03", u"COM3", u"COM1"}, {3, 2, 1}},
   };
-  for (const auto& portNos : cases) {
+  for (const auto& [portNos, numbers] : cases) {
     SCOPED_TRACE(testing::PrintToString(portNos));
-    Numbers counting(portNos.size());
-    for (std::size_t row = 0; row < counting.size(); ++row) {
-      counting[row] = static_cast<std::int32_t>(row + 1);
-    }
-    EXPECT_EQ(MenuNumbers(portNos), counting);
+    EXPECT_EQ(MenuNumbers(portNos), numbers);
   }
-}
-
-TEST(MenuNumbers, CountsFromOneWhenTwoPortsGiveTheSameNumber) {
-  EXPECT_EQ(MenuNumbers({u"COM3", u"COM4", u"COM3"}), (Numbers{1, 2, 3}));
-  EXPECT_EQ(MenuNumbers({u"COM03", u"COM3"}), (Numbers{1, 2}));
-  EXPECT_EQ(MenuNumbers({u"COM5", u"XYZ5"}), (Numbers{1, 2}));
 }
 
 TEST(ParseMenuInput, ReadsTheLeadingNumber) {

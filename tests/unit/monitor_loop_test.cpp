@@ -134,9 +134,9 @@ TEST_F(MonitorLoopTest, AFailedSendEndsWithItsMessageAndSendsNothingMore) {
   const int status = RunCycles({{.capsLock = Toggle::On, .ime = kImeOn}});
   EXPECT_EQ(status, 1);
   EXPECT_EQ(Fake().Bytes(), "R");
-  EXPECT_EQ(Fake().Console(), "IMEがONです。\n装置に信号を送信できませんでした\n");
+  EXPECT_EQ(Fake().Console(), "IMEがONです。\n装置に信号を送信できませんでした\n理由: reason 13\n");
   EXPECT_TRUE(Called("close"));
-  EXPECT_TRUE(Called("pause"));
+  EXPECT_TRUE(Called("pause:1"));
 }
 
 TEST_F(MonitorLoopTest, KeepsTheColourPairInTheGlobals) {

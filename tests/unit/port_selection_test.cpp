@@ -1,6 +1,6 @@
 // Enumerating, matching and choosing as the program does at start-up.
-#include "app/globals.h"
 #include "discovery/port_selection.h"
+#include "app/globals.h"
 #include "fake/program_test.h"
 
 namespace {
@@ -55,10 +55,10 @@ TEST_F(PortSelectionTest, SeveralMatchesShowTheMenuInListOrder) {
 }
 
 TEST_F(PortSelectionTest, TheChosenRowsOwnPortIsOpenedNotComAndTheNumber) {
-  Fake().typedLines = {"1"};
+  Fake().typedLines = {"2"};
   Select({u"Arduino Uno"}, {"Arduino Uno (LPT1)", "Arduino Uno (COM1)"});
-  // Both names give 1, so the rows are numbered 1, 2 in order.
-  EXPECT_EQ(MenuNumberList, (std::vector<std::int32_t>{1, 2}));
+  // COM1 keeps its own number; LPT1 takes the smallest one free.
+  EXPECT_EQ(MenuNumberList, (std::vector<std::int32_t>{2, 1}));
   EXPECT_EQ(strCOMport, u"LPT1");
 }
 

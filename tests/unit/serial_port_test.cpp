@@ -51,9 +51,10 @@ TEST_F(SerialPortTest, EverySetupFailureTellsWhyPausesAndFails) {
     strCOMport = u"COM3";
     Fake().*failure.step = false;
     EXPECT_EQ(StatusOf([] { OpenSerialPort(); }), 1) << failure.message;
-    EXPECT_TRUE(Fake().Console().ends_with(failure.message)) << Fake().Console();
+    EXPECT_TRUE(Fake().Console().ends_with(failure.message + "理由: reason 13\n"))
+        << Fake().Console();
     EXPECT_EQ(Called("close"), failure.closes) << failure.message;
-    EXPECT_TRUE(Called("pause")) << failure.message;
+    EXPECT_TRUE(Called("pause:1")) << failure.message;
     EXPECT_EQ(Fake().Bytes(), "");
   }
 }
@@ -61,11 +62,12 @@ TEST_F(SerialPortTest, EverySetupFailureTellsWhyPausesAndFails) {
 TEST_F(SerialPortTest, APortWithoutPermissionSaysWhichGroupOpensIt) {
   strCOMport = u"/dev/ttyACM0";
   Fake().portOpens = false;
-  Fake().openFailure = {.permissionDenied = true, .ownerGroup = "uucp"};
+  Fake().openFailure.permissionDenied = true;
+  Fake().openFailure.ownerGroup = "uucp";
   StatusOf([] { OpenSerialPort(); });
   const std::string console = Fake().Console();
-  EXPECT_NE(console.find(
-                "入力されたCOMポート番号が開けません。\n「/dev/ttyACM0」を開く権限がありません。"),
+  EXPECT_NE(console.find("入力されたCOMポート番号が開けません。\n理由: reason 13\n"
+                         "「/dev/ttyACM0」を開く権限がありません。"),
             std::string::npos);
   EXPECT_NE(console.find("sudo usermod -aG uucp $USER"), std::string::npos);
   EXPECT_EQ(console.find("udev"), std::string::npos);  // no rule installed
@@ -74,8 +76,9 @@ TEST_F(SerialPortTest, APortWithoutPermissionSaysWhichGroupOpensIt) {
 TEST_F(SerialPortTest, AnInstalledRuleComesBeforeTheGroupAsTheFix) {
   strCOMport = u"/dev/ttyACM0";
   Fake().portOpens = false;
-  Fake().openFailure = {
-      .permissionDenied = true, .ownerGroup = "dialout", .accessRule = "/usr/lib/udev/x.rules"};
+  Fake().openFailure.permissionDenied = true;
+  Fake().openFailure.ownerGroup = "dialout";
+  Fake().openFailure.accessRule = "/usr/lib/udev/x.rules";
   StatusOf([] { OpenSerialPort(); });
   const std::string console = Fake().Console();
   const std::size_t rule = console.find(
@@ -109,17 +112,18 @@ TEST_F(SerialPortTest, AFailedReadDropsThePartialLine) {
   fake::Receive("Lum");
   Fake().received.push_back({.ok = false});
   EXPECT_EQ(StatusOf([&] { ReceiveLine(Fake().nowMs + 5000); }), 1);
-  EXPECT_EQ(Fake().Console(), "Recept FAILED\n");
+  EXPECT_EQ(Fake().Console(), "Recept FAILED\n理由: reason 13\n");
   EXPECT_TRUE(Called("close"));
-  EXPECT_TRUE(Called("pause"));
+  EXPECT_TRUE(Called("pause:1"));
 }
 
 TEST_F(SerialPortTest, AFailedSendClosesThePortAndPauses) {
   Fake().failingWrite = 0;
   hComm = static_cast<platform::PortHandle>(7);
   EXPECT_EQ(StatusOf([] { SendCommand('R'); }), 1);
-  const std::vector<std::string> expected = {"claim", "text:装置に信号を送信できませんでした\n",
-                                             "close", "pause", "end:1"};
+  const std::vector<std::string> expected = {
+      "claim", "text:装置に信号を送信できませんでした\n理由: reason 13\n", "close", "pause:1",
+      "end:1"};
   EXPECT_EQ(Fake().calls, expected);
 }
 

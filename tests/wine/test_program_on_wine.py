@@ -5,6 +5,7 @@ exit status, as the redirected output carries them: Shift_JIS, CR LF.
 """
 
 import os
+import re
 import tempfile
 import time
 import unittest
@@ -13,8 +14,8 @@ import zipfile
 from harness.board import UNO, FakeBoard
 from harness.texts import (
     BANNER, END, FINISH, INSTRUCTIONS, LIST_UNREADABLE, MENU, NO_IDENTITY, NO_SERIAL_PORT,
-    NONE_LISTED, NOT_THE_LAMP, OPEN_FAILED, PORTS_PRESENT, SAVER, SEND_FAILED, SET_UP_FAILED, found,
-    handshake, menu_row, named, opened, opening, port_present, selected, skipped_line, typed)
+    NONE_LISTED, NOT_THE_LAMP, OPEN_FAILED, PORTS_PRESENT, REASON, SAVER, SEND_FAILED, SET_UP_FAILED,
+    found, handshake, menu_row, named, opened, opening, port_present, selected, skipped_line, typed)
 from program_run import PAUSE_PROMPT, ProgramRun, sjis
 from wine_machine import INSTALL_DIR, PACKAGE, Device, clear_screen_saver_flag, plug_in, run_helper
 
@@ -80,6 +81,15 @@ class WineScenario(unittest.TestCase):
         self.assertEqual(output, sjis(text) + PAUSE_PROMPT)
         self.assertEqual(ended_with, status)
 
+    def assert_system_call_fails_with(self, run, text):
+        """A failed system call: as assert_fails_with, with the system's own
+        text on a line of its own after the message, as Wine words it."""
+        output, ended_with = run.finish()
+        self.assertRegex(output, b"".join((
+            rb"\A", re.escape(sjis(text + REASON)), rb"[^\r\n]*\S[^\r\n]*\r\n",
+            re.escape(PAUSE_PROMPT), rb"\Z")), run.text())
+        self.assertEqual(ended_with, 1)
+
     def assert_ends_dark(self, run, board, lamp_bytes=MONITORED):
         """A normal end prints the end message last, sends the lamp's off
         bytes last, and ends with status 0."""
@@ -129,13 +139,14 @@ class ListFileTest(WineScenario):
     def test_a_byte_order_mark_and_cr_lf_stay_out_of_the_entry(self):
         self.write_list(b"\xef\xbb\xbfArduino Uno\r\n")
         plug_in(Device("COM3", UNO))
-        self.assert_fails_with(self.start(), BANNER + found("COM3") + opening("COM3") + OPEN_FAILED)
+        self.assert_system_call_fails_with(
+            self.start(), BANNER + found("COM3") + opening("COM3") + OPEN_FAILED)
 
     def test_a_line_that_is_not_utf8_is_skipped_with_a_warning(self):
         # Line 2 as an editor saving Shift_JIS would write it.
         self.write_list(b"// boards\nArduino \x83\x41 Uno\nArduino Uno")
         plug_in(Device("COM3", UNO))
-        self.assert_fails_with(
+        self.assert_system_call_fails_with(
             self.start(),
             BANNER + skipped_line(2) + found("COM3") + opening("COM3") + OPEN_FAILED)
 
@@ -192,20 +203,19 @@ class DiscoveryTest(WineScenario):
         first, second = self.board(), self.board()
         run = self.start_menu(first, second)
         run.type_line("5")
-        self.assert_fails_with(
-            run,
-            BANNER + TWO_UNOS + opening("") + OPEN_FAILED)
+        self.assert_system_call_fails_with(run, BANNER + TWO_UNOS + opening("") + OPEN_FAILED)
         self.assertFalse(first.opened.is_set() or second.opened.is_set())
 
 
 class SerialLineTest(WineScenario):
     def test_a_port_that_cannot_be_opened_fails(self):
         plug_in(Device("COM3", UNO))
-        self.assert_fails_with(self.start(), BANNER + found("COM3") + opening("COM3") + OPEN_FAILED)
+        self.assert_system_call_fails_with(
+            self.start(), BANNER + found("COM3") + opening("COM3") + OPEN_FAILED)
 
     def test_a_port_that_is_no_serial_line_fails_its_set_up(self):
         plug_in(Device("COM3", UNO, "/dev/null"))
-        self.assert_fails_with(
+        self.assert_system_call_fails_with(
             self.start(), BANNER + found("COM3") + opened("COM3") + SET_UP_FAILED)
 
     def test_another_identity_is_refused_and_the_lamp_left_alone(self):
@@ -232,7 +242,7 @@ class SerialLineTest(WineScenario):
         board = self.board()
         run = self.run_to_monitoring(board)
         board.hang_up()
-        self.assert_fails_with(run, up_to_monitoring() + SEND_FAILED)
+        self.assert_system_call_fails_with(run, up_to_monitoring() + SEND_FAILED)
 
 
 class MonitoringTest(WineScenario):

@@ -30,15 +30,27 @@ PortTimeouts& Timeouts() {
 
 int PollTimeout(std::uint32_t ms) { return ms == 0 ? -1 : static_cast<int>(ms); }
 
-// 1 ready, 0 timed out, -1 failed.
+// 0 when ready, ETIMEDOUT when the time ran out, otherwise why the line
+// cannot be used: a hung-up line (the board unplugged) reads as EIO, as its
+// reads and writes would fail.
 int WaitFor(int fd, short events, std::uint32_t timeoutMs) {
   pollfd watched{.fd = fd, .events = events, .revents = 0};
   for (;;) {
     const int ready = ::poll(&watched, 1, PollTimeout(timeoutMs));
     if (ready < 0 && errno == EINTR) continue;
-    if (ready <= 0) return ready;
-    return (watched.revents & events) != 0 ? 1 : -1;
+    if (ready < 0) return errno;
+    if (ready == 0) return ETIMEDOUT;
+    if ((watched.revents & events) != 0) return 0;
+    return (watched.revents & POLLNVAL) != 0 ? EBADF : EIO;
   }
+}
+
+SystemError ErrorOf(int code) { return {.code = static_cast<std::uint32_t>(code)}; }
+
+// ok, with error taken from errno when a call failed.
+bool Succeeded(bool ok, SystemError& error) {
+  if (!ok) error = ErrorOf(errno);
+  return ok;
 }
 
 // Installed with the package: it gives the user at the seat the ports of the
@@ -57,9 +69,21 @@ std::string GroupOf(const std::string& path) {
 }
 
 // Keeps other programs off the port while it is ours: TIOCEXCL stops their
-// opens, the lock stops those that run as root too.
-bool MakeExclusive(int fd) {
-  return ::ioctl(fd, TIOCEXCL) == 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+// opens, the lock stops those that run as root too. The lock comes first, so
+// that a port another program holds keeps the flags it had; a later failure
+// takes back the flag this set. 0, or the errno of the step that failed.
+int TakeExclusively(int fd) {
+  if (!::isatty(fd) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) return errno;
+  // A kernel too old to tell counts as clear: this open got through it.
+  int wasExclusive = 0;
+  if (::ioctl(fd, TIOCGEXCL, &wasExclusive) != 0) wasExclusive = 0;
+  if (::ioctl(fd, TIOCEXCL) != 0) return errno;
+  // Blocking from here on: only the open was to return at once.
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0) return 0;
+  const int error = errno;
+  if (wasExclusive == 0) ::ioctl(fd, TIOCNXCL);
+  return error;
 }
 
 std::optional<speed_t> SpeedFor(std::uint32_t baudRate) {
@@ -81,6 +105,7 @@ PortHandle OpenPort(const std::string& name, OpenFailure& failure) {
   // Non-blocking only for the open, which would otherwise wait for carrier.
   const int fd = ::open(name.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
+    failure.error = ErrorOf(errno);
     failure.permissionDenied = errno == EACCES || errno == EPERM;
     if (failure.permissionDenied) {
       failure.ownerGroup = GroupOf(name);
@@ -88,25 +113,30 @@ PortHandle OpenPort(const std::string& name, OpenFailure& failure) {
     }
     return kNoPort;
   }
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (!::isatty(fd) || !MakeExclusive(fd) || flags < 0 ||
-      ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+  if (const int error = TakeExclusively(fd); error != 0) {
     ::close(fd);
+    failure.error = ErrorOf(error);
     return kNoPort;
   }
   return HandleFor(fd);
 }
 
-bool SetQueueSizes(PortHandle port, std::uint32_t /*inBytes*/, std::uint32_t /*outBytes*/) {
+bool SetQueueSizes(PortHandle port, std::uint32_t /*inBytes*/, std::uint32_t /*outBytes*/,
+                   SystemError& error) {
   // The kernel's tty queues have a fixed size; there is nothing to set.
-  return ::fcntl(Descriptor(port), F_GETFD) != -1;
+  return Succeeded(::fcntl(Descriptor(port), F_GETFD) != -1, error);
 }
 
-bool PurgePort(PortHandle port) { return ::tcflush(Descriptor(port), TCIOFLUSH) == 0; }
+bool PurgePort(PortHandle port, SystemError& error) {
+  return Succeeded(::tcflush(Descriptor(port), TCIOFLUSH) == 0, error);
+}
 
-bool ApplyLineSettings(PortHandle port, const LineSettings& settings) {
+bool ApplyLineSettings(PortHandle port, const LineSettings& settings, SystemError& error) {
   const auto speed = SpeedFor(settings.baudRate);
-  if (!speed) return false;
+  if (!speed) {
+    error = ErrorOf(EINVAL);
+    return false;
+  }
   const int fd = Descriptor(port);
   termios line{};
   if (::tcgetattr(fd, &line) != 0) line = termios{};
@@ -118,39 +148,51 @@ bool ApplyLineSettings(PortHandle port, const LineSettings& settings) {
   if (!settings.parityCheck) line.c_iflag &= ~static_cast<tcflag_t>(INPCK);
   ::cfsetispeed(&line, *speed);
   ::cfsetospeed(&line, *speed);
-  return ::tcsetattr(fd, TCSANOW, &line) == 0;
+  return Succeeded(::tcsetattr(fd, TCSANOW, &line) == 0, error);
 }
 
-bool SetTimeouts(PortHandle port, const PortTimeouts& timeouts) {
-  if (::fcntl(Descriptor(port), F_GETFD) == -1) return false;
+bool SetTimeouts(PortHandle port, const PortTimeouts& timeouts, SystemError& error) {
+  if (!Succeeded(::fcntl(Descriptor(port), F_GETFD) != -1, error)) return false;
   Timeouts() = timeouts;
   return true;
 }
 
-ReadOutcome ReadByte(PortHandle port) {
+ReadOutcome ReadByte(PortHandle port, SystemError& error) {
   const int fd = Descriptor(port);
-  const int ready = WaitFor(fd, POLLIN, Timeouts().readTotalMs);
-  if (ready == 0) return {.ok = true, .count = 0, .byte = 0};
-  if (ready < 0) return {};
+  const int waited = WaitFor(fd, POLLIN, Timeouts().readTotalMs);
+  if (waited == ETIMEDOUT) return {.ok = true, .count = 0, .byte = 0};
+  if (waited != 0) {
+    error = ErrorOf(waited);
+    return {};
+  }
   char byte = 0;
   ssize_t got = 0;
   do {
     got = ::read(fd, &byte, 1);
   } while (got < 0 && errno == EINTR);
   // Readable but nothing to read: the other end hung up.
-  if (got != 1) return {};
+  if (got != 1) {
+    error = ErrorOf(got < 0 ? errno : EIO);
+    return {};
+  }
   return {.ok = true, .count = 1, .byte = byte};
 }
 
-bool WriteByte(PortHandle port, char byte) {
-  return Gate().Through([port, byte] {
+bool WriteByte(PortHandle port, char byte, SystemError& error) {
+  return Gate().Through([port, byte, &error] {
     const int fd = Descriptor(port);
-    if (WaitFor(fd, POLLOUT, Timeouts().writeTotalMs) != 1) return false;
+    // A line that takes nothing within the time-out fails as timed out.
+    if (const int waited = WaitFor(fd, POLLOUT, Timeouts().writeTotalMs); waited != 0) {
+      error = ErrorOf(waited);
+      return false;
+    }
     ssize_t written = 0;
     do {
       written = ::write(fd, &byte, 1);
     } while (written < 0 && errno == EINTR);
-    return written == 1;
+    if (written == 1) return true;
+    error = ErrorOf(written < 0 ? errno : EIO);
+    return false;
   });
 }
 

@@ -7,18 +7,30 @@
 #include <thread>
 
 #include "platform/platform.h"
+#include "platform/win32/console_events.h"
 
 namespace platform {
 namespace {
 
 constexpr wchar_t kSessionWindowClass[] = L"morvane.session";
+constexpr int kNotPausing = -1;
 
 std::atomic<EventHandler>& CurrentHandler() {
   static std::atomic<EventHandler> handler{nullptr};
   return handler;
 }
 
+// The status of the failure whose pause is under way, or kNotPausing.
+std::atomic<int>& PauseStatus() {
+  static std::atomic<int> status{kNotPausing};
+  return status;
+}
+
 bool Deliver(ConsoleEvent event) {
+  const int pauseStatus = PauseStatus().load();
+  if (pauseStatus != kNotPausing) {
+    EndProcess(pauseStatus);
+  }
   const EventHandler handler = CurrentHandler().load();
   return handler != nullptr && handler(event);
 }
@@ -84,26 +96,43 @@ void WatchSession() {
   }
 }
 
-bool Install() {
+// 0, or why the routine could not be installed.
+DWORD Install() {
   if (!SetConsoleCtrlHandler(OnConsoleEvent, TRUE)) {
-    return false;
+    return GetLastError();
   }
   try {
     std::thread(WatchSession).detach();
   } catch (const std::system_error&) {
     // Without the window the console's own events still arrive.
   }
-  return true;
+  return ERROR_SUCCESS;
+}
+
+// The routine and the window are set up once, by the first that needs them,
+// however often the handler is replaced.
+DWORD InstallError() {
+  static const DWORD error = Install();
+  return error;
 }
 
 }  // namespace
 
-bool InstallEventHandler(EventHandler handler) {
+namespace win32 {
+
+void ConsoleEventsEndWith(int status) {
+  PauseStatus().store(status);
+  // Without the routine the system's default handling ends the process at
+  // once.
+  InstallError();
+}
+
+}  // namespace win32
+
+bool InstallEventHandler(EventHandler handler, SystemError& error) {
   CurrentHandler().store(handler);
-  // The routine and the window are set up once, however often the handler
-  // is replaced.
-  static const bool installed = Install();
-  return installed;
+  error.code = InstallError();
+  return error.code == ERROR_SUCCESS;
 }
 
 }  // namespace platform

@@ -2,22 +2,29 @@
 
 #include <cstdlib>
 
+#include "platform/console_writer.h"
 #include "platform/platform.h"
 
 namespace platform {
+namespace {
 
-bool LowerPriority(std::uint32_t& errorCode) {
+// How long the end gives the console to take its last text.
+constexpr std::uint32_t kLastTextWaitMs = 500;
+
+}  // namespace
+
+bool LowerPriority(SystemError& error) {
   if (!SetPriorityClass(GetCurrentProcess(), IDLE_PRIORITY_CLASS)) {
-    errorCode = GetLastError();
+    error.code = GetLastError();
     return false;
   }
   return true;
 }
 
-// Text leaves WriteText unbuffered, so there is nothing to flush. Ending
-// at once keeps static destructors from running under threads that still
-// use what they destroy; the caller may be any thread.
+// Ending at once keeps static destructors from running under threads that
+// still use what they destroy; the caller may be any thread.
 void EndProcess(int status) {
+  detail::WaitForConsole(kLastTextWaitMs);
   TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
   // Reached only when the system refused to end the process that way.
   std::_Exit(status);

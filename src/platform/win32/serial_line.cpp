@@ -26,6 +26,14 @@ PortHandle ToPort(HANDLE handle) {
   return static_cast<PortHandle>(reinterpret_cast<std::intptr_t>(handle));
 }
 
+// ok, with the system's reason when a call failed.
+bool Succeeded(BOOL ok, SystemError& error) {
+  if (!ok) {
+    error.code = GetLastError();
+  }
+  return ok != FALSE;
+}
+
 BYTE ToStopBits(StopBits stopBits) {
   switch (stopBits) {
     case StopBits::OneAndHalf:
@@ -41,26 +49,32 @@ BYTE ToStopBits(StopBits stopBits) {
 }  // namespace
 
 // Access denied on Windows means another program has the port, not a
-// missing permission, so failure carries nothing more.
-PortHandle OpenPort(const std::string& name, OpenFailure& /*failure*/) {
+// missing permission, so failure carries the system's reason alone.
+PortHandle OpenPort(const std::string& name, OpenFailure& failure) {
   const std::string path =
       name.starts_with(kDeviceNamespace) ? name : std::string(kDeviceNamespace) + name;
   const HANDLE handle =
       CreateFileW(win32::ToWide(path, CP_UTF8).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  return handle == INVALID_HANDLE_VALUE ? kNoPort : ToPort(handle);
+  if (handle == INVALID_HANDLE_VALUE) {
+    failure.error.code = GetLastError();
+    return kNoPort;
+  }
+  return ToPort(handle);
 }
 
-bool SetQueueSizes(PortHandle port, std::uint32_t inBytes, std::uint32_t outBytes) {
-  return SetupComm(ToHandle(port), inBytes, outBytes) != FALSE;
+bool SetQueueSizes(PortHandle port, std::uint32_t inBytes, std::uint32_t outBytes,
+                   SystemError& error) {
+  return Succeeded(SetupComm(ToHandle(port), inBytes, outBytes), error);
 }
 
-bool PurgePort(PortHandle port) {
-  return PurgeComm(ToHandle(port), PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR) !=
-         FALSE;
+bool PurgePort(PortHandle port, SystemError& error) {
+  return Succeeded(
+      PurgeComm(ToHandle(port), PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR),
+      error);
 }
 
-bool ApplyLineSettings(PortHandle port, const LineSettings& settings) {
+bool ApplyLineSettings(PortHandle port, const LineSettings& settings, SystemError& error) {
   const HANDLE handle = ToHandle(port);
   DCB dcb{};
   if (!GetCommState(handle, &dcb)) {
@@ -72,32 +86,38 @@ bool ApplyLineSettings(PortHandle port, const LineSettings& settings) {
   dcb.ByteSize = settings.byteSize;
   dcb.fParity = settings.parityCheck ? TRUE : FALSE;
   dcb.StopBits = ToStopBits(settings.stopBits);
-  return SetCommState(handle, &dcb) != FALSE;
+  return Succeeded(SetCommState(handle, &dcb), error);
 }
 
-bool SetTimeouts(PortHandle port, const PortTimeouts& timeouts) {
+bool SetTimeouts(PortHandle port, const PortTimeouts& timeouts, SystemError& error) {
   COMMTIMEOUTS commTimeouts{};
   commTimeouts.ReadIntervalTimeout = 0;
   commTimeouts.ReadTotalTimeoutMultiplier = 0;
   commTimeouts.ReadTotalTimeoutConstant = timeouts.readTotalMs;
   commTimeouts.WriteTotalTimeoutMultiplier = 0;
   commTimeouts.WriteTotalTimeoutConstant = timeouts.writeTotalMs;
-  return SetCommTimeouts(ToHandle(port), &commTimeouts) != FALSE;
+  return Succeeded(SetCommTimeouts(ToHandle(port), &commTimeouts), error);
 }
 
-ReadOutcome ReadByte(PortHandle port) {
+ReadOutcome ReadByte(PortHandle port, SystemError& error) {
   ReadOutcome outcome;
   DWORD read = 0;
-  outcome.ok = ReadFile(ToHandle(port), &outcome.byte, 1, &read, nullptr) != FALSE;
+  outcome.ok = Succeeded(ReadFile(ToHandle(port), &outcome.byte, 1, &read, nullptr), error);
   outcome.count = read;
   return outcome;
 }
 
-bool WriteByte(PortHandle port, char byte) {
-  return Gate().Through([port, byte] {
+bool WriteByte(PortHandle port, char byte, SystemError& error) {
+  return Gate().Through([port, byte, &error] {
     DWORD written = 0;
+    if (!Succeeded(WriteFile(ToHandle(port), &byte, 1, &written, nullptr), error)) {
+      return false;
+    }
     // A write that times out succeeds having written nothing.
-    return WriteFile(ToHandle(port), &byte, 1, &written, nullptr) != FALSE && written == 1;
+    if (written != 1) {
+      error.code = ERROR_TIMEOUT;
+    }
+    return written == 1;
   });
 }
 
