@@ -7,6 +7,11 @@
 
 namespace {
 
+void EndUnlessSent(bool sent) {
+  bResult = sent;
+  if (!bResult) FailAndExit("装置に信号を送信できませんでした\n");
+}
+
 std::string OpenFailureMessage(const std::string& port, const platform::OpenFailure& failure) {
   std::string message = "入力されたCOMポート番号が開けません。\n";
   if (!failure.permissionDenied) return message;
@@ -50,10 +55,9 @@ void OpenSerialPort() {
   SetPortTimeouts(0);
 }
 
-void SendCommand(char command) {
-  bResult = platform::WriteByte(hComm, command);
-  if (!bResult) FailAndExit("装置に信号を送信できませんでした\n");
-}
+void SendCommand(char command) { EndUnlessSent(platform::WriteByte(hComm, command)); }
+
+void SendStateCommand(char command) { EndUnlessSent(platform::WriteStateByte(hComm, command)); }
 
 std::optional<std::string> ReceiveLine(std::uint64_t deadlineMs) {
   std::string strRet;

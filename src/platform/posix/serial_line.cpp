@@ -11,6 +11,7 @@
 
 #include <cerrno>
 
+#include "platform/away.h"
 #include "platform/platform.h"
 #include "platform/posix/sysfs_ports.h"
 #include "platform/write_gate.h"
@@ -142,16 +143,18 @@ ReadOutcome ReadByte(PortHandle port) {
   return {.ok = true, .count = 1, .byte = byte};
 }
 
+bool WriteHeld(PortHandle port, char byte) {
+  const int fd = Descriptor(port);
+  if (WaitFor(fd, POLLOUT, Timeouts().writeTotalMs) != 1) return false;
+  ssize_t written = 0;
+  do {
+    written = ::write(fd, &byte, 1);
+  } while (written < 0 && errno == EINTR);
+  return written == 1;
+}
+
 bool WriteByte(PortHandle port, char byte) {
-  return Gate().Through([port, byte] {
-    const int fd = Descriptor(port);
-    if (WaitFor(fd, POLLOUT, Timeouts().writeTotalMs) != 1) return false;
-    ssize_t written = 0;
-    do {
-      written = ::write(fd, &byte, 1);
-    } while (written < 0 && errno == EINTR);
-    return written == 1;
-  });
+  return Gate().Through([port, byte] { return WriteHeld(port, byte); });
 }
 
 void ClosePort(PortHandle port) { ::close(Descriptor(port)); }

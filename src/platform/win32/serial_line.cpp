@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/away.h"
 #include "platform/platform.h"
 #include "platform/win32/code_pages.h"
 #include "platform/write_gate.h"
@@ -93,12 +94,14 @@ ReadOutcome ReadByte(PortHandle port) {
   return outcome;
 }
 
+bool WriteHeld(PortHandle port, char byte) {
+  DWORD written = 0;
+  // A write that times out succeeds having written nothing.
+  return WriteFile(ToHandle(port), &byte, 1, &written, nullptr) != FALSE && written == 1;
+}
+
 bool WriteByte(PortHandle port, char byte) {
-  return Gate().Through([port, byte] {
-    DWORD written = 0;
-    // A write that times out succeeds having written nothing.
-    return WriteFile(ToHandle(port), &byte, 1, &written, nullptr) != FALSE && written == 1;
-  });
+  return Gate().Through([port, byte] { return WriteHeld(port, byte); });
 }
 
 void ClosePort(PortHandle port) { CloseHandle(ToHandle(port)); }
