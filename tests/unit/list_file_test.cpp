@@ -1,6 +1,6 @@
 // Loading the list file as the program does at start-up.
-#include "app/globals.h"
 #include "discovery/list_file.h"
+#include "app/globals.h"
 #include "fake/list_file_fixture.h"
 #include "fake/program_test.h"
 

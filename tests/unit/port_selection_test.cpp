@@ -1,6 +1,6 @@
 // Enumerating, matching and choosing as the program does at start-up.
-#include "app/globals.h"
 #include "discovery/port_selection.h"
+#include "app/globals.h"
 #include "fake/program_test.h"
 
 namespace {
