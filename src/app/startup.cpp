@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "app/end_routines.h"
+#include "app/globals.h"
 #include "discovery/list_file.h"
 #include "discovery/port_selection.h"
 #include "monitor/monitor_loop.h"
@@ -49,6 +50,7 @@ void InstallHandler(MonitorLocals& locals) {
   locals.bSaverMsgShown = false;
   platform::SystemError error;
   if (!platform::InstallEventHandler(HandlerRoutine, error)) ExitWithLampOff(ReasonLine(error));
+  platform::WatchAway(hComm);
   platform::WriteText(
       "[Shift]キー + [Esc]キーを合わせて押すと終了します。\n\n"
       "[×]"

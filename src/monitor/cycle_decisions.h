@@ -1,6 +1,7 @@
 // What one monitor cycle makes of the state it reads: bytes and messages.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string_view>
 
@@ -27,3 +28,19 @@ struct SaverDecision {
   std::string_view message;  // empty unless a screen-saver period begins
 };
 SaverDecision DecideScreenSaver(bool running, bool messageShown);
+
+// Which away periods have had their message printed.
+struct AwayMessages {
+  bool locked = false;
+  bool displayOff = false;
+  bool sleeping = false;
+};
+
+struct AwayDecision {
+  bool lampOff;
+  AwayMessages shown;
+  // One for each period that begins, in the order of AwayMessages; the
+  // others empty.
+  std::array<std::string_view, 3> messages;
+};
+AwayDecision DecideAway(const platform::AwayState& away, AwayMessages shown);

@@ -13,23 +13,31 @@ bool ShiftEscPressed() {
   return platform::EscPressedSinceLastQuery() && platform::ShiftIsDown();
 }
 
-// True while the lamp is to stay dark for the screen saver.
-bool FollowScreenSaver(MonitorLocals& locals) {
+// True while the lamp is to stay dark: the screen saver runs, or nobody is
+// at the computer.
+bool FollowAbsence(MonitorLocals& locals) {
   locals.pvParam = platform::ScreenSaverRunning();
   const SaverDecision saver = DecideScreenSaver(locals.pvParam, locals.bSaverMsgShown);
-  if (saver.lampOff) ScreenSaverOff();
+  const AwayDecision away = DecideAway(platform::Away(), locals.awayMsgShown);
+  const bool lampOff = saver.lampOff || away.lampOff;
+  if (lampOff) ScreenSaverOff();
   if (!saver.message.empty()) platform::WriteText(saver.message);
+  for (const std::string_view message : away.messages) {
+    if (!message.empty()) platform::WriteText(message);
+  }
   locals.bSaverMsgShown = saver.messageShown;
-  return saver.lampOff;
+  locals.awayMsgShown = away.shown;
+  return lampOff;
 }
 
 void FollowCapsLock(bool lampDark) {
   const auto red = RedCommand(platform::CapsLock());
-  if (red && !lampDark) SendCommand(*red);
+  if (red && !lampDark) SendStateCommand(*red);
 }
 
 // The IME state is followed and announced even while the lamp stays dark, so
-// that it shows the right colour at once when the screen saver ends.
+// that it shows the right colour at once when the screen saver or the away
+// period ends.
 void FollowIme(bool lampDark) {
   const auto status = platform::ForegroundIme();
   if (!status) return;
@@ -38,8 +46,8 @@ void FollowIme(bool lampDark) {
   cBlueCmd = ime.blueCmd;
   cGreenCmd = ime.greenCmd;
   if (lampDark) return;
-  SendCommand(cBlueCmd);
-  SendCommand(cGreenCmd);
+  SendStateCommand(cBlueCmd);
+  SendStateCommand(cGreenCmd);
 }
 
 }  // namespace
@@ -53,8 +61,9 @@ bool ScreenSaverOff() {
 CycleOutcome RunMonitorCycle(MonitorLocals& locals) {
   if (ShiftEscPressed()) return CycleOutcome::ShiftEsc;
   // Colours sent after the lamp-off would light the lamp for a moment in
-  // every cycle: it is to stay dark while the screen saver runs.
-  const bool lampDark = FollowScreenSaver(locals);
+  // every cycle: it is to stay dark while the screen saver runs or nobody is
+  // at the computer.
+  const bool lampDark = FollowAbsence(locals);
   FollowCapsLock(lampDark);
   FollowIme(lampDark);
   return CycleOutcome::Continue;

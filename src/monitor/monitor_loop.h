@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "monitor/cycle_decisions.h"
+
 inline constexpr std::uint32_t kPollIntervalMs = 100;
 inline constexpr std::uint32_t kScreenSaverPauseMs = 500;
 
@@ -10,6 +12,7 @@ inline constexpr std::uint32_t kScreenSaverPauseMs = 500;
 struct MonitorLocals {
   bool pvParam = false;         // the screen saver ran at the last query
   bool bSaverMsgShown = false;  // its message was printed in this period
+  AwayMessages awayMsgShown;    // the same for each away period
 };
 
 enum class CycleOutcome : std::uint8_t { Continue, ShiftEsc };

@@ -189,4 +189,26 @@ std::optional<ImeStatus> ForegroundIme();
 // A query that fails counts as not running.
 bool ScreenSaverRunning();
 
+// ---- Away from the computer ------------------------------------------------
+
+// Why nobody can be at the computer now; each is a period of its own.
+struct AwayState {
+  bool locked = false;      // the session locked, or not the one at the console
+  bool displayOff = false;  // the display switched off
+  bool sleeping = false;    // going to sleep, until the system resumes
+};
+
+// Begins following the session, the display and sleep; a source that cannot
+// be read counts as not away. From then on the lamp on port goes dark at
+// once, from whichever thread learns of it, when the computer turns away:
+// going to sleep leaves no time for a cycle to do it.
+void WatchAway(PortHandle port);
+
+AwayState Away();
+
+// WriteByte for a byte that shows the keyboard's state: skipped (and true)
+// while the computer is away, decided under the lock under which the lamp
+// went dark, so that no byte of a cycle already under way follows that.
+bool WriteStateByte(PortHandle port, char byte, SystemError& error);
+
 }  // namespace platform

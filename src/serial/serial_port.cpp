@@ -7,6 +7,11 @@
 
 namespace {
 
+void EndUnlessSent(bool sent, const platform::SystemError& error) {
+  bResult = sent;
+  if (!bResult) FailAndExit("装置に信号を送信できませんでした\n", error);
+}
+
 std::string OpenFailureMessage(const std::string& port, const platform::OpenFailure& failure) {
   std::string message = "入力されたCOMポート番号が開けません。\n" + ReasonLine(failure.error);
   if (!failure.permissionDenied) return message;
@@ -54,8 +59,12 @@ void OpenSerialPort() {
 
 void SendCommand(char command) {
   platform::SystemError error;
-  bResult = platform::WriteByte(hComm, command, error);
-  if (!bResult) FailAndExit("装置に信号を送信できませんでした\n", error);
+  EndUnlessSent(platform::WriteByte(hComm, command, error), error);
+}
+
+void SendStateCommand(char command) {
+  platform::SystemError error;
+  EndUnlessSent(platform::WriteStateByte(hComm, command, error), error);
 }
 
 std::optional<std::string> ReceiveLine(std::uint64_t deadlineMs) {

@@ -22,6 +22,10 @@ void OpenSerialPort();
 // Writes one byte to the lamp, or ends the program.
 void SendCommand(char command);
 
+// SendCommand for a byte that shows the keyboard's state, which the lamp
+// takes only while someone is at the computer.
+void SendStateCommand(char command);
+
 // The bytes up to the next CR without CR and LF, or nullopt when the line is
 // not complete by deadlineMs (platform::NowMs time). Ends the program when a
 // read fails.

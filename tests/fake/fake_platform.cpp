@@ -176,6 +176,10 @@ bool WriteByte(PortHandle /*port*/, char byte, SystemError& error) {
   return true;
 }
 
+bool WriteStateByte(PortHandle port, char byte, SystemError& error) {
+  return State().current.turnsAwayMidCycle || WriteByte(port, byte, error);
+}
+
 void ClosePort(PortHandle /*port*/) { Record("close"); }
 
 std::vector<std::string> ListPortFriendlyNames() { return State().friendlyNames; }
@@ -203,5 +207,7 @@ bool ShiftIsDown() { return State().current.shift; }
 Toggle CapsLock() { return State().current.capsLock; }
 std::optional<ImeStatus> ForegroundIme() { return State().current.ime; }
 bool ScreenSaverRunning() { return State().current.screenSaver; }
+void WatchAway(PortHandle port) { State().awayWatched = port; }
+AwayState Away() { return State().current.away; }
 
 }  // namespace platform

@@ -25,6 +25,9 @@ struct Cycle {
   bool screenSaver = false;
   platform::Toggle capsLock = platform::Toggle::Off;
   std::optional<platform::ImeStatus> ime = std::nullopt;
+  platform::AwayState away{};
+  // The computer turns away after the cycle read it, before its state bytes.
+  bool turnsAwayMidCycle = false;
 };
 
 inline constexpr platform::ImeStatus kImeOn{.openStatus = 1, .conversionMode = 0x9};
@@ -77,6 +80,7 @@ struct Platform {
   std::optional<platform::LineSettings> lineSettings;
   platform::PortTimeouts timeouts;
   platform::EventHandler handler = nullptr;
+  std::optional<platform::PortHandle> awayWatched;  // the port WatchAway was given
   std::size_t writes = 0;  // bytes the program tried to send, the failing one included
   long cyclesBegun = 0;
   Cycle current;

@@ -53,8 +53,9 @@ class PrivateSessionBus:
     """A dbus-daemon of its own with its socket in folder; give the program
     its address (DBUS_SESSION_BUS_ADDRESS)."""
 
-    def __init__(self, folder):
-        socket = os.path.join(folder, "session-bus")
+    def __init__(self, folder, name="session-bus"):
+        os.makedirs(folder, exist_ok=True)
+        socket = os.path.join(folder, name)
         self.address = f"unix:path={socket}"
         self._daemon = subprocess.Popen(
             ["dbus-daemon", "--session", "--nofork", f"--address={self.address}"],

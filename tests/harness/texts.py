@@ -24,6 +24,10 @@ END = "\n終了しました。\n"
 IME_ON = "IMEがONです。\n"
 IME_OFF = "IMEがOFFで、半角英数モードです。\n"
 SAVER = "スクリーンセイバーが起動しました。\n"
+# Nobody at the computer: each period is announced once as it begins.
+LOCKED = "画面がロックされました。\n"
+DISPLAY_OFF = "ディスプレイの電源が切れました。\n"
+SLEEPING = "スリープに入ります。\n"
 
 # The list file and the ports present.
 LIST_UNREADABLE = (

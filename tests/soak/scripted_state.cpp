@@ -5,7 +5,7 @@
 //   [0] Caps Lock      '0' off, '1' on, anything else unknown
 //   [1] input method   '0' off, '1' on, anything else no window with one
 //   [2] screen saver   '1' running
-// Shift+Esc never comes: signals end the program.
+// Shift+Esc never comes: signals end the program; nobody is ever away.
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -64,5 +64,8 @@ std::optional<ImeStatus> ForegroundIme() {
 }
 
 bool ScreenSaverRunning() { return StateByte(2) == '1'; }
+
+void WatchAway(PortHandle /*port*/) {}
+AwayState Away() { return {}; }
 
 }  // namespace platform

@@ -201,9 +201,10 @@ TEST_F(EndPathsTest, EveryConsoleEventEndsWithTheLampDark) {
   }
 }
 
-TEST_F(EndPathsTest, InstallsTheHandlerThatEndsTheProgram) {
+TEST_F(EndPathsTest, InstallsTheHandlerThatEndsTheProgramAndWatchesForAwayOnTheOpenPort) {
   Run();
   EXPECT_EQ(Fake().handler, &HandlerRoutine);
+  EXPECT_EQ(Fake().awayWatched, static_cast<platform::PortHandle>(7));  // the one the fake opens
 }
 
 TEST_F(EndPathsTest, AFailedLampOffStopsAtTheFailingByte) {

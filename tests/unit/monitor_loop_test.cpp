@@ -145,4 +145,47 @@ TEST_F(MonitorLoopTest, KeepsTheColourPairInTheGlobals) {
   EXPECT_EQ(cBlueCmd, 'B');
 }
 
+TEST_F(MonitorLoopTest, AwayKeepsTheLampDarkAsTheScreenSaverDoesAndAnnouncesEachPeriodOnce) {
+  const platform::AwayState locked{.locked = true};
+  RunCycles({{.ime = kImeOff},
+             {.capsLock = Toggle::On, .ime = kImeOn, .away = locked},
+             {.capsLock = Toggle::On, .ime = kImeOn, .away = {.locked = true, .displayOff = true}},
+             {.capsLock = Toggle::On, .away = {.sleeping = true}},
+             {.capsLock = Toggle::On, .ime = kImeOn},
+             {.away = locked}});
+  EXPECT_EQ(Fake().Bytes(),
+            "rBg"
+            "rgb"
+            "rgb"
+            "rgb"
+            "RbG"
+            "rgb"
+            "rgb");
+  // The input method is still followed while away, so the colour is right
+  // in the first cycle after.
+  EXPECT_EQ(Fake().Console(),
+            "IMEがOFFで、半角英数モードです。\n画面がロックされました。\nIMEがONです。\n"
+            "ディスプレイの電源が切れました。\nスリープに入ります。\n画面がロックされました。\n"
+            "\n終了しました。\n");
+  EXPECT_EQ(std::count(Fake().calls.begin(), Fake().calls.end(), "sleep:500"), 4);
+}
+
+TEST_F(MonitorLoopTest, TheScreenSaverAndAnAwayPeriodTogetherSwitchOffOnce) {
+  OneCycle({.screenSaver = true, .away = {.displayOff = true}});
+  const std::vector<std::string> expected = {"byte:r",
+                                             "byte:g",
+                                             "byte:b",
+                                             "sleep:500",
+                                             "text:スクリーンセイバーが起動しました。\n",
+                                             "text:ディスプレイの電源が切れました。\n"};
+  EXPECT_EQ(Fake().calls, expected);
+}
+
+TEST_F(MonitorLoopTest, StateBytesGoThroughThePathThatHoldsThemBackWhileAway) {
+  const auto [bytes, console] =
+      OneCycle({.capsLock = Toggle::On, .ime = kImeOn, .turnsAwayMidCycle = true});
+  EXPECT_EQ(bytes, "");
+  EXPECT_EQ(console, "IMEがONです。\n");
+}
+
 }  // namespace

@@ -13,9 +13,10 @@ import zipfile
 
 from harness.board import UNO, FakeBoard
 from harness.texts import (
-    BANNER, END, FINISH, INSTRUCTIONS, LIST_UNREADABLE, MENU, NO_IDENTITY, NO_SERIAL_PORT,
+    BANNER, END, FINISH, INSTRUCTIONS, LIST_UNREADABLE, LOCKED, MENU, NO_IDENTITY, NO_SERIAL_PORT,
     NONE_LISTED, NOT_THE_LAMP, OPEN_FAILED, PORTS_PRESENT, REASON, SAVER, SEND_FAILED, SET_UP_FAILED,
-    found, handshake, menu_row, named, opened, opening, port_present, selected, skipped_line, typed)
+    SLEEPING, found, handshake, menu_row, named, opened, opening, port_present, selected,
+    skipped_line, typed)
 from program_run import PAUSE_PROMPT, ProgramRun, sjis
 from wine_machine import INSTALL_DIR, PACKAGE, Device, clear_screen_saver_flag, plug_in, run_helper
 
@@ -316,6 +317,29 @@ class MonitoringTest(WineScenario):
         run.ctrl_c()
         output = self.assert_ends_dark(run, board, lamp)
         self.assertEqual(output, sjis(up_to_monitoring() + SAVER + SAVER + END))
+
+    def test_a_locked_session_a_console_left_and_sleep_keep_the_lamp_dark(self):
+        # While away each cycle sends the off bytes alone, as for the screen
+        # saver; each period is announced once, and nothing when it ends.
+        board = self.board()
+        run = self.run_to_monitoring(board)
+        lamp = MONITORED
+        for leave, back in (("lock", "unlock"), ("disconnect", "connect"),
+                            ("suspend", "resume")):
+            with self.subTest(leave):
+                handled = run_helper("tell_away.exe", "morvane.exe", leave)
+                if leave == "suspend":
+                    # Handled only once the program had written its lamp-off.
+                    taken = re.findall(rb"[0-9]+\.[0-9]", handled)[-1].decode()
+                    print(f"\nPBT_APMSUSPEND to the last of r, g, b written: {taken} ms")
+                lamp += rb"(?:rgb){3,}"
+                board.wait_for_bytes(lamp)
+                run_helper("tell_away.exe", "morvane.exe", back)
+                lamp += rb"r{3,}"
+                board.wait_for_bytes(lamp)
+        run.ctrl_c()
+        output = self.assert_ends_dark(run, board, lamp)
+        self.assertEqual(output, sjis(up_to_monitoring() + LOCKED + LOCKED + SLEEPING + END))
 
     def test_log_off_and_shut_down_end_it_dark(self):
         for ending in ("logoff", "shutdown"):

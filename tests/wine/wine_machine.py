@@ -47,14 +47,17 @@ def wine_environment():
 
 
 def run_wine(*args, timeout=20):
-    """Runs a Windows program to its end; fails the scenario on its failure."""
+    """Runs a Windows program to its end; fails the scenario on its failure.
+    Returns what it printed."""
     with tempfile.TemporaryFile() as output:
         status = subprocess.run(
             ["wine", *args], env=wine_environment(), stdin=subprocess.DEVNULL,
             stdout=output, stderr=subprocess.STDOUT, timeout=timeout).returncode
+        output.seek(0)
+        printed = output.read()
         if status != 0:
-            output.seek(0)
-            raise AssertionError(f"wine {' '.join(args)} ended with {status}: {output.read()!r}")
+            raise AssertionError(f"wine {' '.join(args)} ended with {status}: {printed!r}")
+        return printed
 
 
 def start_program(workdir, errors):
@@ -66,7 +69,7 @@ def start_program(workdir, errors):
 
 
 def run_helper(name, *args):
-    run_wine(os.path.join(HELPERS, name), *args)
+    return run_wine(os.path.join(HELPERS, name), *args)
 
 
 def clear_screen_saver_flag():

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 
+#include "platform/away.h"
 #include "platform/platform.h"
 #include "platform/posix/sysfs_ports.h"
 #include "platform/write_gate.h"
@@ -178,22 +179,24 @@ ReadOutcome ReadByte(PortHandle port, SystemError& error) {
   return {.ok = true, .count = 1, .byte = byte};
 }
 
-bool WriteByte(PortHandle port, char byte, SystemError& error) {
-  return Gate().Through([port, byte, &error] {
-    const int fd = Descriptor(port);
-    // A line that takes nothing within the time-out fails as timed out.
-    if (const int waited = WaitFor(fd, POLLOUT, Timeouts().writeTotalMs); waited != 0) {
-      error = ErrorOf(waited);
-      return false;
-    }
-    ssize_t written = 0;
-    do {
-      written = ::write(fd, &byte, 1);
-    } while (written < 0 && errno == EINTR);
-    if (written == 1) return true;
-    error = ErrorOf(written < 0 ? errno : EIO);
+bool WriteHeld(PortHandle port, char byte, SystemError& error) {
+  const int fd = Descriptor(port);
+  // A line that takes nothing within the time-out fails as timed out.
+  if (const int waited = WaitFor(fd, POLLOUT, Timeouts().writeTotalMs); waited != 0) {
+    error = ErrorOf(waited);
     return false;
-  });
+  }
+  ssize_t written = 0;
+  do {
+    written = ::write(fd, &byte, 1);
+  } while (written < 0 && errno == EINTR);
+  if (written == 1) return true;
+  error = ErrorOf(written < 0 ? errno : EIO);
+  return false;
+}
+
+bool WriteByte(PortHandle port, char byte, SystemError& error) {
+  return Gate().Through([port, byte, &error] { return WriteHeld(port, byte, error); });
 }
 
 void ClosePort(PortHandle port) { ::close(Descriptor(port)); }

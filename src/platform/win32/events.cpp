@@ -8,6 +8,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/console_events.h"
+#include "platform/win32/session_away.h"
 
 namespace platform {
 namespace {
@@ -67,6 +68,9 @@ LRESULT CALLBACK OnSessionMessage(HWND window, UINT message, WPARAM wParam, LPAR
       }
       return 0;
     default:
+      if (const std::optional<LRESULT> answer = OnAwayMessage(message, wParam, lParam)) {
+        return *answer;
+      }
       return DefWindowProcW(window, message, wParam, lParam);
   }
 }
@@ -90,6 +94,7 @@ void WatchSession() {
   if (window == nullptr) {
     return;
   }
+  HearAwayMessages(window);
   MSG message{};
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     DispatchMessageW(&message);

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/away.h"
 #include "platform/platform.h"
 #include "platform/win32/code_pages.h"
 #include "platform/write_gate.h"
@@ -107,18 +108,16 @@ ReadOutcome ReadByte(PortHandle port, SystemError& error) {
   return outcome;
 }
 
+bool WriteHeld(PortHandle port, char byte, SystemError& error) {
+  DWORD written = 0;
+  if (!Succeeded(WriteFile(ToHandle(port), &byte, 1, &written, nullptr), error)) return false;
+  // A write that times out succeeds having written nothing.
+  if (written != 1) error.code = ERROR_TIMEOUT;
+  return written == 1;
+}
+
 bool WriteByte(PortHandle port, char byte, SystemError& error) {
-  return Gate().Through([port, byte, &error] {
-    DWORD written = 0;
-    if (!Succeeded(WriteFile(ToHandle(port), &byte, 1, &written, nullptr), error)) {
-      return false;
-    }
-    // A write that times out succeeds having written nothing.
-    if (written != 1) {
-      error.code = ERROR_TIMEOUT;
-    }
-    return written == 1;
-  });
+  return Gate().Through([port, byte, &error] { return WriteHeld(port, byte, error); });
 }
 
 void ClosePort(PortHandle port) { CloseHandle(ToHandle(port)); }

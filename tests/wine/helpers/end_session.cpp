@@ -16,20 +16,6 @@ namespace {
 
 constexpr UINT kAnswerWaitMs = 5000;
 
-struct Search {
-  DWORD processId = 0;
-  std::vector<HWND> windows;
-};
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM searchAddress) {
-  // EnumWindows hands back the address it was given.
-  auto* search = reinterpret_cast<Search*>(searchAddress);  // NOLINT(performance-no-int-to-ptr)
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner == search->processId) search->windows.push_back(window);
-  return TRUE;
-}
-
 LRESULT Ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   DWORD_PTR answer = 0;
   SendMessageTimeoutW(window, message, wParam, lParam, SMTO_BLOCK, kAnswerWaitMs, &answer);
@@ -49,9 +35,8 @@ int wmain(int argc, wchar_t** argv) {
     (void)std::fprintf(stderr, "end_session: no single process runs that image\n");
     return 1;
   }
-  Search search{*processId, {}};
-  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
-  if (search.windows.empty()) {
+  const std::vector<HWND> windows = TopLevelWindowsOf(*processId);
+  if (windows.empty()) {
     (void)std::fprintf(stderr, "end_session: the process has no top-level window\n");
     return 1;
   }
@@ -59,7 +44,7 @@ int wmain(int argc, wchar_t** argv) {
   // Windows the system made for the program (its input method's) may not
   // answer; the program's own window has to agree.
   bool agreed = false;
-  for (const HWND window : search.windows) {
+  for (const HWND window : windows) {
     if (Ask(window, WM_QUERYENDSESSION, 0, reason) != FALSE) {
       agreed = true;
       // The program ends while it handles this, so no answer comes back.

@@ -4,6 +4,24 @@
 
 #include <cwchar>
 
+namespace {
+
+struct Search {
+  DWORD processId = 0;
+  std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM searchAddress) {
+  // EnumWindows hands back the address it was given.
+  auto* search = reinterpret_cast<Search*>(searchAddress);  // NOLINT(performance-no-int-to-ptr)
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search->processId) search->windows.push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
 std::optional<DWORD> FindOnlyProcess(const wchar_t* imageName) {
   const Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot.Valid()) return std::nullopt;
@@ -19,4 +37,15 @@ std::optional<DWORD> FindOnlyProcess(const wchar_t* imageName) {
     }
   }
   return count == 1 ? found : std::nullopt;
+}
+
+std::vector<HWND> TopLevelWindowsOf(DWORD processId) {
+  constexpr DWORD kWindowWaitMs = 5000;
+  constexpr DWORD kLookAgainMs = 50;
+  for (DWORD waited = 0;; waited += kLookAgainMs) {
+    Search search{processId, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+    if (!search.windows.empty() || waited >= kWindowWaitMs) return search.windows;
+    Sleep(kLookAgainMs);
+  }
 }

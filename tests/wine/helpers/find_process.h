@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <vector>
 
 // Closes the handle it holds; for handles that are null or
 // INVALID_HANDLE_VALUE on failure alike.
@@ -25,3 +26,9 @@ class Handle {
 // The id of the one process running imageName (morvane.exe); nullopt when
 // none or several do, as a helper acting on the wrong one would mislead.
 std::optional<DWORD> FindOnlyProcess(const wchar_t* imageName);
+
+// The top-level windows of the process: the program's own and those the
+// system made for it (its input method's). The program makes its window on
+// a thread of its own as it begins to monitor, so they are waited for a
+// while; empty when none came.
+std::vector<HWND> TopLevelWindowsOf(DWORD processId);

@@ -53,6 +53,14 @@ Message LastingBus::Call(const Method& method, CallError& error,
   return Message(reply);
 }
 
+bool AnswersTrue(LastingBus& bus, const Method& method) {
+  CallError error;
+  const Message reply = bus.Call(method, error);
+  int answer = 0;
+  return reply && sd_bus_message_read_basic(reply.get(), SD_BUS_TYPE_BOOLEAN, &answer) >= 0 &&
+         answer != 0;
+}
+
 LastingBus& SessionBus() {
   // Never destroyed: the process's end takes the connection down with it.
   static auto* const bus = new LastingBus(sd_bus_open_user);

@@ -62,4 +62,8 @@ class LastingBus {
 // The user's session bus.
 LastingBus& SessionBus();
 
+// Whether the method, asked without arguments, answers true; false when it
+// gives no boolean answer.
+bool AnswersTrue(LastingBus& bus, const Method& method);
+
 }  // namespace platform::desktop

@@ -1,7 +1,6 @@
 // The screen saver from the X server's screen-saver extension or from the
 // desktop's org.freedesktop.ScreenSaver service.
 #include <X11/extensions/scrnsaver.h>
-#include <systemd/sd-bus.h>
 
 #include "platform/platform.h"
 #include "platform/posix/desktop/lasting_bus.h"
@@ -25,11 +24,7 @@ bool DesktopScreenSaverActive() {
   constexpr desktop::Method kGetActive{"org.freedesktop.ScreenSaver",
                                        "/org/freedesktop/ScreenSaver",
                                        "org.freedesktop.ScreenSaver", "GetActive"};
-  desktop::CallError error;
-  const desktop::Message reply = desktop::SessionBus().Call(kGetActive, error);
-  int active = 0;
-  return reply && sd_bus_message_read_basic(reply.get(), SD_BUS_TYPE_BOOLEAN, &active) >= 0 &&
-         active != 0;
+  return desktop::AnswersTrue(desktop::SessionBus(), kGetActive);
 }
 
 }  // namespace

@@ -1,0 +1,195 @@
+#include "platform/posix/desktop/logind.h"
+
+#include <fcntl.h>
+#include <systemd/sd-bus.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <thread>
+
+#include "platform/away.h"
+#include "platform/posix/desktop/lasting_bus.h"
+
+namespace platform::desktop {
+namespace {
+
+constexpr char kLogin[] = "org.freedesktop.login1";
+constexpr char kManagerPath[] = "/org/freedesktop/login1";
+constexpr char kManager[] = "org.freedesktop.login1.Manager";
+constexpr char kSession[] = "org.freedesktop.login1.Session";
+constexpr char kProperties[] = "org.freedesktop.DBus.Properties";
+constexpr std::uint64_t kCallTimeoutUs = 100'000;
+// A system bus that is not there, or broke, is tried again this much later.
+constexpr auto kReconnectPause = std::chrono::seconds(5);
+
+struct BusUnref {
+  void operator()(sd_bus* bus) const { sd_bus_flush_close_unref(bus); }
+};
+using Bus = std::unique_ptr<sd_bus, BusUnref>;
+
+// Reads the session's properties from a{sv} (GetAll's answer, or
+// PropertiesChanged after its interface name) into the away sources.
+void ReadSessionProperties(sd_bus_message* message) {
+  if (sd_bus_message_enter_container(message, SD_BUS_TYPE_ARRAY, "{sv}") < 0) return;
+  while (sd_bus_message_enter_container(message, SD_BUS_TYPE_DICT_ENTRY, "sv") > 0) {
+    const char* name = nullptr;
+    int value = 0;
+    if (sd_bus_message_read_basic(message, SD_BUS_TYPE_STRING, &name) < 0) return;
+    const bool locked = std::strcmp(name, "LockedHint") == 0;
+    const bool active = std::strcmp(name, "Active") == 0;
+    if ((locked || active) && sd_bus_message_read(message, "v", "b", &value) >= 0) {
+      SetAway(locked ? AwaySource::Locked : AwaySource::NotAtConsole, locked == (value != 0));
+    } else if (sd_bus_message_skip(message, "v") < 0) {
+      return;
+    }
+    if (sd_bus_message_exit_container(message) < 0) return;
+  }
+}
+
+class Logind {
+ public:
+  explicit Logind(sd_bus* bus) : bus_(bus) {}
+  Logind(const Logind&) = delete;
+  Logind& operator=(const Logind&) = delete;
+  ~Logind() { ReleaseInhibitor(); }
+
+  // Returns when the bus broke.
+  void Follow() {
+    sd_bus_set_method_call_timeout(bus_, kCallTimeoutUs);
+    if (sd_bus_match_signal(bus_, nullptr, kLogin, kManagerPath, kManager, "PrepareForSleep",
+                            OnPrepareForSleep, this) < 0) {
+      return;
+    }
+    FollowSession();
+    for (;;) {
+      const int processed = sd_bus_process(bus_, nullptr);
+      if (processed < 0) return;
+      if (processed > 0) continue;
+      if (inhibitorWanted_) TakeInhibitor();
+      if (sd_bus_wait(bus_, UINT64_MAX) < 0) return;
+    }
+  }
+
+ private:
+  template <class... Arguments>
+  Message Call(const char* path, const char* interface, const char* member, const char* types,
+               Arguments... arguments) {
+    sd_bus_message* raw = nullptr;
+    if (sd_bus_message_new_method_call(bus_, &raw, kLogin, path, interface, member) < 0) {
+      return nullptr;
+    }
+    Message call(raw);
+    if (sd_bus_message_set_auto_start(raw, 0) < 0 ||
+        sd_bus_message_append(raw, types, arguments...) < 0) {
+      return nullptr;
+    }
+    CallError error;
+    sd_bus_message* reply = nullptr;
+    if (sd_bus_call(bus_, raw, kCallTimeoutUs, error.Get(), &reply) < 0) return nullptr;
+    return Message(reply);
+  }
+
+  // The program's own session; where it runs outside one (a user service),
+  // the user's display session.
+  std::string SessionPath() {
+    Message reply =
+        Call(kManagerPath, kManager, "GetSessionByPID", "u", static_cast<std::uint32_t>(getpid()));
+    if (!reply) reply = Call(kManagerPath, kManager, "GetSession", "s", "auto");
+    const char* path = nullptr;
+    if (!reply || sd_bus_message_read_basic(reply.get(), SD_BUS_TYPE_OBJECT_PATH, &path) < 0) {
+      return {};
+    }
+    return path;
+  }
+
+  void FollowSession() {
+    const std::string path = SessionPath();
+    // Subscribed before the first reading, so that no change falls between.
+    if (path.empty() || sd_bus_match_signal(bus_, nullptr, kLogin, path.c_str(), kProperties,
+                                            "PropertiesChanged", OnSessionChanged, this) < 0) {
+      return;
+    }
+    const Message all = Call(path.c_str(), kProperties, "GetAll", "s", kSession);
+    if (all) ReadSessionProperties(all.get());
+  }
+
+  void TakeInhibitor() {
+    inhibitorWanted_ = false;
+    const Message reply = Call(kManagerPath, kManager, "Inhibit", "ssss", "sleep", "morvane",
+                               "スリープの前にランプを消します", "delay");
+    int fd = -1;
+    if (!reply || sd_bus_message_read_basic(reply.get(), SD_BUS_TYPE_UNIX_FD, &fd) < 0) return;
+    // The descriptor belongs to the reply, which goes now.
+    inhibitor_ = fcntl(fd, F_DUPFD_CLOEXEC, 3);
+  }
+
+  void ReleaseInhibitor() {
+    if (inhibitor_ >= 0) close(inhibitor_);
+    inhibitor_ = -1;
+  }
+
+  static int OnPrepareForSleep(sd_bus_message* message, void* self, sd_bus_error* /*error*/) {
+    int starting = 0;
+    if (sd_bus_message_read_basic(message, SD_BUS_TYPE_BOOLEAN, &starting) < 0) return 0;
+    auto* logind = static_cast<Logind*>(self);
+    SetAway(AwaySource::Sleeping, starting != 0);
+    if (starting != 0) {
+      // The lamp is dark: the system may sleep.
+      logind->ReleaseInhibitor();
+    } else {
+      logind->inhibitorWanted_ = true;
+    }
+    return 0;
+  }
+
+  static int OnSessionChanged(sd_bus_message* message, void* /*self*/, sd_bus_error* /*error*/) {
+    if (sd_bus_message_skip(message, "s") >= 0) ReadSessionProperties(message);
+    return 0;
+  }
+
+  sd_bus* bus_;
+  int inhibitor_ = -1;
+  bool inhibitorWanted_ = true;
+};
+
+void ForgetLogind() {
+  for (const AwaySource source :
+       {AwaySource::Locked, AwaySource::NotAtConsole, AwaySource::Sleeping}) {
+    SetAway(source, false);
+  }
+}
+
+[[noreturn]] void FollowForGood() {
+  for (;;) {
+    sd_bus* raw = nullptr;
+    if (sd_bus_open_system(&raw) >= 0) {
+      const Bus bus(raw);
+      Logind(bus.get()).Follow();
+    }
+    // Without logind nobody counts as away by it.
+    ForgetLogind();
+    std::this_thread::sleep_for(kReconnectPause);
+  }
+}
+
+}  // namespace
+
+void FollowLogind() {
+  static const bool started = [] {
+    try {
+      std::thread(FollowForGood).detach();
+      return true;
+    } catch (const std::system_error&) {
+      // Without the thread the session counts as never away.
+      return false;
+    }
+  }();
+  (void)started;
+}
+
+}  // namespace platform::desktop
