@@ -12,6 +12,15 @@ void FailAndExit(std::string_view message, int status) {
   platform::EndProcess(status);
 }
 
+void FailWithLampOff(std::string_view message) {
+  platform::ClaimEnd();
+  platform::WriteText(message);
+  LampOff();
+  platform::ClosePort(hComm);
+  platform::Pause();
+  platform::EndProcess(kStatusFailure);
+}
+
 void FinishAndExit(int status) { FailAndExit("FINISH\n", status); }
 
 void ExitWithLampOff() {

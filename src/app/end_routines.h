@@ -18,6 +18,10 @@ inline constexpr int kStatusNothingToDrive = 2;
 // status.
 [[noreturn]] void FailAndExit(std::string_view message, int status = kStatusFailure);
 
+// A failure once the handshake is done: as FailAndExit, with the lamp
+// switched dark after the message.
+[[noreturn]] void FailWithLampOff(std::string_view message);
+
 // Prints "FINISH", then ends as FailAndExit does.
 [[noreturn]] void FinishAndExit(int status = kStatusFailure);
 

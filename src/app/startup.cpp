@@ -46,7 +46,11 @@ void NoteWhatTheKeyboardLacks() {
 
 void InstallHandler(MonitorLocals& locals) {
   locals.bSaverMsgShown = false;
-  if (!platform::InstallEventHandler(HandlerRoutine)) ExitWithLampOff();
+  // Without the handler, closing the window would end the program with the
+  // lamp lit.
+  if (!platform::InstallEventHandler(HandlerRoutine)) {
+    FailWithLampOff("SetConsoleCtrlHandler FAILED\n");
+  }
   platform::WriteText(
       "[Shift]キー + [Esc]キーを合わせて押すと終了します。\n\n"
       "[×]"

@@ -81,12 +81,15 @@ PortHandle OpenPort(const std::string& name, OpenFailure& failure);
 
 bool SetQueueSizes(PortHandle port, std::uint32_t inBytes, std::uint32_t outBytes);
 
-// Drops pending output and every byte received so far.
+// Drops pending output and every byte received so far, and clears the
+// line's error state.
 bool PurgePort(PortHandle port);
 
 enum class StopBits : std::uint8_t { One, OneAndHalf, Two };
 
-// The fields set on the line; every other setting stays as the port had it.
+// The fields that the program chooses. Everything else is set for a plain
+// three-wire line to a board: no parity, no flow control of any kind, DTR
+// and RTS raised, and line errors not stopping later reads and writes.
 struct LineSettings {
   std::uint32_t baudRate = 0;
   bool binary = false;
@@ -95,8 +98,8 @@ struct LineSettings {
   StopBits stopBits = StopBits::One;
 };
 
-// Reads the port's settings (from a zeroed record when that fails), writes
-// the fields above into them and applies the result.
+// Sets the line whole, as above; what the lamp's line does not depend on
+// (the special characters, the flow-control limits) stays as the port had it.
 bool ApplyLineSettings(PortHandle port, const LineSettings& settings);
 
 // Limits for each single read and write; 0 means wait without a limit.
@@ -145,8 +148,24 @@ struct ImeStatus {
   std::int64_t openStatus = 0;
   std::int64_t conversionMode = 0;
 };
-// nullopt when there is no foreground window or it has no input method.
-std::optional<ImeStatus> ForegroundIme();
+
+// How the question to the foreground window's input method went.
+enum class ImeQuery : std::uint8_t {
+  Answered,
+  NoneToAsk,  // no foreground window, or no input method for it
+  TimedOut,   // it did not answer in time: an application that hangs
+  Refused,    // the system refused the question: a window above the program's rights
+  Failed,     // asked, but no answer came for another reason
+};
+
+struct ImeReading {
+  ImeQuery query = ImeQuery::NoneToAsk;
+  ImeStatus status;  // meaningful only when answered
+};
+
+// Never waits long: an application that has stopped answering costs the
+// cycle at most the time-out of one question.
+ImeReading ForegroundIme();
 
 // A query that fails counts as not running.
 bool ScreenSaverRunning();

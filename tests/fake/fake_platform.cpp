@@ -187,7 +187,7 @@ bool EscPressedSinceLastQuery() {
 
 bool ShiftIsDown() { return State().current.shift; }
 Toggle CapsLock() { return State().current.capsLock; }
-std::optional<ImeStatus> ForegroundIme() { return State().current.ime; }
+ImeReading ForegroundIme() { return State().current.ime; }
 bool ScreenSaverRunning() { return State().current.screenSaver; }
 
 }  // namespace platform

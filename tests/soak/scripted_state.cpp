@@ -52,14 +52,14 @@ Toggle CapsLock() {
   }
 }
 
-std::optional<ImeStatus> ForegroundIme() {
+ImeReading ForegroundIme() {
   switch (StateByte(1)) {
     case '0':
-      return ImeStatus{};
+      return {.query = ImeQuery::Answered, .status = {}};
     case '1':
-      return ImeStatus{.openStatus = 1, .conversionMode = 0x9};
+      return {.query = ImeQuery::Answered, .status = {.openStatus = 1, .conversionMode = 0x9}};
     default:
-      return std::nullopt;
+      return {};
   }
 }
 

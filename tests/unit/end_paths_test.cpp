@@ -103,11 +103,18 @@ TEST_F(EndPathsTest, AnyOtherPriorityFailureEndsWithFinishAlone) {
   EXPECT_FALSE(Called("close"));
 }
 
-TEST_F(EndPathsTest, AHandlerThatCannotBeInstalledStillSwitchesTheLampOff) {
+TEST_F(EndPathsTest, AHandlerThatCannotBeInstalledFailsWithTheLampOff) {
   Fake().handlerInstalls = false;
-  EXPECT_EQ(Run(), 0);
-  EXPECT_EQ(Fake().Console(), std::string(kStart) + "\n終了しました。\n");
-  EXPECT_EQ(Fake().Bytes(), "rgb");
+  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Fake().Console(), std::string(kStart) + "SetConsoleCtrlHandler FAILED\n");
+  const std::vector<std::string> end = {"text:SetConsoleCtrlHandler FAILED\n",
+                                        "byte:r",
+                                        "byte:g",
+                                        "byte:b",
+                                        "close",
+                                        "pause",
+                                        "end:1"};
+  EXPECT_TRUE(std::equal(end.rbegin(), end.rend(), Fake().calls.rbegin()));
 }
 
 TEST_F(EndPathsTest, NoListedDeviceListsThePortsPresentAndFails) {

@@ -113,6 +113,13 @@ class PackageTest(unittest.TestCase):
             self.assertEqual(program[header:header + 6], b"PE\0\0\x64\x86")
 
 
+class PlatformTest(unittest.TestCase):
+    def test_the_windows_platform_code_passes_its_own_tests(self):
+        # The input method of a hung window and of the focused one, and the
+        # line's DCB: platform/, a Windows program of its own.
+        run_helper("platform_test.exe", timeout=60)
+
+
 class ListFileTest(WineScenario):
     def test_a_missing_list_file_fails_with_its_reason(self):
         os.remove(os.path.join(self.work, "arduino_portname.txt"))
@@ -150,6 +157,19 @@ class DiscoveryTest(WineScenario):
             self.start(),
             BANNER + NONE_LISTED + PORTS_PRESENT + port_present("COM3", "USB シリアル デバイス")
             + port_present("COM12", UNO), status=2)
+
+    def test_friendly_names_are_read_by_the_size_the_system_gives(self):
+        # A name without its NUL must not pick up the tail of the longer name
+        # before it in the buffer; one that fills the buffer is too long.
+        longer = "Arduino Uno R3 " + "x" * 200
+        too_long = "y" * (256 - len(" (COM5)"))
+        self.write_list(b"Arduino Mega\r\n")
+        plug_in(Device("COM3", longer), Device("COM4", UNO, name_stored="bytes"),
+                Device("COM5", too_long, name_stored="unterminated"))
+        self.assert_fails_with(
+            self.start(),
+            BANNER + NONE_LISTED + PORTS_PRESENT + port_present("COM3", longer)
+            + port_present("COM4", UNO), status=2)
 
     def test_no_serial_port_at_all_is_said_so(self):
         plug_in()
@@ -207,6 +227,16 @@ class SerialLineTest(WineScenario):
         plug_in(Device("COM3", UNO, "/dev/null"))
         self.assert_fails_with(
             self.start(), BANNER + found("COM3") + opened("COM3") + SET_UP_FAILED)
+
+    def test_the_line_is_set_whole_whatever_another_program_left(self):
+        # What a pseudo-terminal can hold; DTR, RTS and abort-on-error are
+        # checked on the DCB itself (platform/lamp_line_record_test.cpp).
+        board = self.board(hold_slave=True)
+        board.set_line_as_another_program_left_it()
+        run = self.run_to_monitoring(board)
+        self.assertEqual(board.line(), "9600 8N1")
+        run.ctrl_c()
+        self.assert_ends_dark(run, board)
 
     def test_another_identity_is_refused_and_the_lamp_left_alone(self):
         board = self.board(identity=b"Lumivantrexia1\r\n")

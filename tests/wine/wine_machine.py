@@ -65,8 +65,8 @@ def start_program(workdir, errors):
         stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=errors)
 
 
-def run_helper(name, *args):
-    run_wine(os.path.join(HELPERS, name), *args)
+def run_helper(name, *args, timeout=20):
+    run_wine(os.path.join(HELPERS, name), *args, timeout=timeout)
 
 
 def clear_screen_saver_flag():
@@ -81,17 +81,28 @@ class Device:
     """A USB serial device as Device Manager shows it: "Arduino Uno (COM3)".
 
     target is the Unix file behind the COM port (a fake board's
-    pseudo-terminal), or None for a device whose port cannot be opened."""
+    pseudo-terminal), or None for a device whose port cannot be opened.
+    name_stored: how the registry holds the friendly name: "string" with its
+    terminating NUL, "unterminated" a string without one, "bytes" the
+    string's bytes alone as a binary value. (Wine adds the NUL that a string
+    lacks wherever the reader's buffer has room; bytes come back as stored.)"""
 
     port: str
     description: str
     target: str | None = None
     vendor: str = "2341"
     product: str = "0043"
+    name_stored: str = "string"
 
     @property
     def friendly_name(self):
         return f"{self.description} ({self.port})"
+
+    def friendly_name_value(self):
+        if self.name_stored == "string":
+            return f'"{self.friendly_name}"'
+        kind = {"unterminated": "hex(1)", "bytes": "hex"}[self.name_stored]
+        return f"{kind}:" + ",".join(f"{b:02x}" for b in self.friendly_name.encode("utf-16-le"))
 
 
 def plug_in(*devices):
@@ -130,7 +141,7 @@ def _device_registry(devices):
         lines += [
             f"[{key}]",
             f'"ClassGUID"="{PORTS_CLASS}"',
-            f'"FriendlyName"="{device.friendly_name}"',
+            f'"FriendlyName"={device.friendly_name_value()}',
             f'"HardwareID"={hardware_ids}',
             "",
             rf"[{key}\Device Parameters]",

@@ -3,7 +3,7 @@
 
 #include <imm.h>
 
-#include <optional>
+#include <cstdint>
 
 #include "platform/platform.h"
 
@@ -19,6 +19,45 @@ constexpr WPARAM kImcGetOpenStatus = 0x0005;
 // toggle. A key held down sets the high bit and hides the state.
 constexpr SHORT kToggledOff = 0;
 constexpr SHORT kToggledOn = 1;
+
+// SMTO_ABORTIFHUNG gives up at once on an application that Windows already
+// counts as hung, which it does only after about 5 s without messages; until
+// then the time-out bounds the wait. SMTO_BLOCK takes no other messages
+// meanwhile, SMTO_ERRORONEXIT returns as soon as the window's thread ends.
+constexpr UINT kImeQueryFlags = SMTO_ABORTIFHUNG | SMTO_BLOCK | SMTO_ERRORONEXIT;
+constexpr UINT kImeQueryTimeoutMs = 100;
+
+ImeQuery AskImeWindow(HWND imeWindow, WPARAM request, std::int64_t& answer) {
+  DWORD_PTR result = 0;
+  // A failure that sets no error of its own must not read as an old one.
+  SetLastError(ERROR_SUCCESS);
+  if (SendMessageTimeoutW(imeWindow, WM_IME_CONTROL, request, 0, kImeQueryFlags, kImeQueryTimeoutMs,
+                          &result) != 0) {
+    answer = static_cast<LRESULT>(result);
+    return ImeQuery::Answered;
+  }
+  switch (GetLastError()) {
+    case ERROR_TIMEOUT:
+      return ImeQuery::TimedOut;
+    case ERROR_ACCESS_DENIED:
+      return ImeQuery::Refused;
+    default:
+      return ImeQuery::Failed;
+  }
+}
+
+// A framed window (UWP's ApplicationFrameWindow) is not where the keys go:
+// the text field that has the focus belongs to another thread, often of
+// another process, and its input method is the one the user switches.
+HWND KeyboardFocusOf(HWND foreground) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  const DWORD thread = GetWindowThreadProcessId(foreground, nullptr);
+  if (thread != 0 && GetGUIThreadInfo(thread, &info) && info.hwndFocus != nullptr) {
+    return info.hwndFocus;
+  }
+  return foreground;
+}
 
 }  // namespace
 
@@ -40,19 +79,23 @@ Toggle CapsLock() {
   }
 }
 
-std::optional<ImeStatus> ForegroundIme() {
+ImeReading ForegroundIme() {
+  ImeReading reading;
   const HWND foreground = GetForegroundWindow();
   if (foreground == nullptr) {
-    return std::nullopt;
+    return reading;
   }
-  const HWND imeWindow = ImmGetDefaultIMEWnd(foreground);
+  const HWND imeWindow = ImmGetDefaultIMEWnd(KeyboardFocusOf(foreground));
   if (imeWindow == nullptr) {
-    return std::nullopt;
+    return reading;
   }
-  ImeStatus status;
-  status.openStatus = SendMessageA(imeWindow, WM_IME_CONTROL, kImcGetOpenStatus, 0);
-  status.conversionMode = SendMessageA(imeWindow, WM_IME_CONTROL, kImcGetConversionMode, 0);
-  return status;
+  reading.query = AskImeWindow(imeWindow, kImcGetOpenStatus, reading.status.openStatus);
+  // A window that left the first question unanswered would cost the second
+  // as long again.
+  if (reading.query == ImeQuery::Answered) {
+    reading.query = AskImeWindow(imeWindow, kImcGetConversionMode, reading.status.conversionMode);
+  }
+  return reading;
 }
 
 bool ScreenSaverRunning() {

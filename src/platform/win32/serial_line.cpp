@@ -7,6 +7,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/code_pages.h"
+#include "platform/win32/line_record.h"
 #include "platform/write_gate.h"
 
 namespace platform {
@@ -24,18 +25,6 @@ HANDLE ToHandle(PortHandle port) {
 
 PortHandle ToPort(HANDLE handle) {
   return static_cast<PortHandle>(reinterpret_cast<std::intptr_t>(handle));
-}
-
-BYTE ToStopBits(StopBits stopBits) {
-  switch (stopBits) {
-    case StopBits::OneAndHalf:
-      return ONE5STOPBITS;
-    case StopBits::Two:
-      return TWOSTOPBITS;
-    case StopBits::One:
-      break;
-  }
-  return ONESTOPBIT;
 }
 
 }  // namespace
@@ -56,22 +45,21 @@ bool SetQueueSizes(PortHandle port, std::uint32_t inBytes, std::uint32_t outByte
 }
 
 bool PurgePort(PortHandle port) {
-  return PurgeComm(ToHandle(port), PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR) !=
-         FALSE;
+  const HANDLE handle = ToHandle(port);
+  DWORD errors = 0;
+  // An error left by the line's last user would otherwise hold up the
+  // reads and writes that follow.
+  return PurgeComm(handle, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR) &&
+         ClearCommError(handle, &errors, nullptr);
 }
 
 bool ApplyLineSettings(PortHandle port, const LineSettings& settings) {
   const HANDLE handle = ToHandle(port);
-  DCB dcb{};
-  if (!GetCommState(handle, &dcb)) {
-    dcb = DCB{};
+  DCB reported{};
+  if (!GetCommState(handle, &reported)) {
+    reported = DCB{};
   }
-  dcb.DCBlength = sizeof(DCB);
-  dcb.BaudRate = settings.baudRate;
-  dcb.fBinary = settings.binary ? TRUE : FALSE;
-  dcb.ByteSize = settings.byteSize;
-  dcb.fParity = settings.parityCheck ? TRUE : FALSE;
-  dcb.StopBits = ToStopBits(settings.stopBits);
+  DCB dcb = win32::LampLineRecord(reported, settings);
   return SetCommState(handle, &dcb) != FALSE;
 }
 

@@ -9,23 +9,33 @@
 #include "platform/posix/desktop/lasting_bus.h"
 
 namespace platform {
+namespace {
 
-std::optional<ImeStatus> ForegroundIme() {
+ImeReading ReadingOf(const std::optional<ImeStatus>& status) {
+  if (!status) return {};
+  return {.query = ImeQuery::Answered, .status = *status};
+}
+
+}  // namespace
+
+ImeReading ForegroundIme() {
   constexpr desktop::Method kFcitxState{"org.fcitx.Fcitx5", "/controller",
                                         "org.fcitx.Fcitx.Controller1", "State"};
   desktop::CallError error;
   const desktop::Message reply = desktop::SessionBus().Call(kFcitxState, error);
   if (reply) {
     std::int32_t state = 0;
-    if (sd_bus_message_read_basic(reply.get(), SD_BUS_TYPE_INT32, &state) < 0) return std::nullopt;
-    return desktop::ImeFromFcitxState(state);
+    if (sd_bus_message_read_basic(reply.get(), SD_BUS_TYPE_INT32, &state) < 0) {
+      return {.query = ImeQuery::Failed, .status = {}};
+    }
+    return ReadingOf(desktop::ImeFromFcitxState(state));
   }
   // fcitx5 is running but did not answer: unknown this cycle. IBus is asked
   // only where fcitx5 is absent, for fcitx5 may answer at IBus's address too.
-  if (error.IsSet() && !error.ServiceAbsent()) return std::nullopt;
+  if (error.IsSet() && !error.ServiceAbsent()) return {.query = ImeQuery::Failed, .status = {}};
   const std::optional<std::string> engine = desktop::IbusGlobalEngine();
-  if (!engine) return std::nullopt;
-  return desktop::ImeFromIbusEngine(*engine);
+  if (!engine) return {};
+  return ReadingOf(desktop::ImeFromIbusEngine(*engine));
 }
 
 }  // namespace platform
