@@ -125,6 +125,29 @@ void ClosePort(PortHandle port);
 std::vector<std::string> ListPortFriendlyNames();
 
 // ---- Keyboard, input method and screen saver ------------------------------
+//
+// Each reading may be handed a list on which it notes every source that it
+// asked and what that source answered, for morvane-probe to show. The
+// program passes none, so that a cycle builds nothing.
+
+// How one source answered.
+enum class Reply : std::uint8_t {
+  Answered,      // value holds what it said, as it said it
+  Nothing,       // it answered that there is none: no foreground window, no IME window
+  NotReachable,  // not there to ask: no display, no such service
+  TimedOut,
+  Refused,
+  Failed,  // value holds the system's reason where it gave one
+};
+
+// A source by the system's own name for it ("Xkb", "fcitx5",
+// "IMC_GETOPENSTATUS"), and its answer.
+struct SourceReply {
+  std::string source;
+  Reply reply = Reply::NotReachable;
+  std::string value;
+};
+using SourceReplies = std::vector<SourceReply>;
 
 // What of the keyboard can be read here, for the notice at start-up.
 enum class KeyboardReach : std::uint8_t {
@@ -142,7 +165,7 @@ bool ShiftIsDown();
 
 enum class Toggle : std::uint8_t { Off, On, Unknown };
 // Unknown while the key is held down or where the state cannot be read.
-Toggle CapsLock();
+Toggle CapsLock(SourceReplies* asked = nullptr);
 
 struct ImeStatus {
   std::int64_t openStatus = 0;
@@ -165,9 +188,18 @@ struct ImeReading {
 
 // Never waits long: an application that has stopped answering costs the
 // cycle at most the time-out of one question.
-ImeReading ForegroundIme();
+ImeReading ForegroundIme(SourceReplies* asked = nullptr);
 
 // A query that fails counts as not running.
-bool ScreenSaverRunning();
+bool ScreenSaverRunning(SourceReplies* asked = nullptr);
+
+// The keys as they are at the call, for showing only: reading them takes no
+// press away from a program that waits for one. Unknown where they cannot
+// be read without that.
+struct KeysDown {
+  std::optional<bool> esc;
+  std::optional<bool> shift;
+};
+KeysDown KeysDownNow(SourceReplies* asked = nullptr);
 
 }  // namespace platform

@@ -41,7 +41,7 @@ KeyboardReach ReachOfKeyboard() { return KeyboardReach::Full; }
 bool EscPressedSinceLastQuery() { return false; }
 bool ShiftIsDown() { return false; }
 
-Toggle CapsLock() {
+Toggle CapsLock(SourceReplies* /*asked*/) {
   switch (StateByte(0)) {
     case '0':
       return Toggle::Off;
@@ -52,7 +52,7 @@ Toggle CapsLock() {
   }
 }
 
-ImeReading ForegroundIme() {
+ImeReading ForegroundIme(SourceReplies* /*asked*/) {
   switch (StateByte(1)) {
     case '0':
       return {.query = ImeQuery::Answered, .status = {}};
@@ -63,6 +63,7 @@ ImeReading ForegroundIme() {
   }
 }
 
-bool ScreenSaverRunning() { return StateByte(2) == '1'; }
+bool ScreenSaverRunning(SourceReplies* /*asked*/) { return StateByte(2) == '1'; }
+KeysDown KeysDownNow(SourceReplies* /*asked*/) { return {}; }
 
 }  // namespace platform

@@ -18,6 +18,7 @@ HELPERS = os.environ["WINE_HELPERS"]
 PACKAGE = os.environ["MORVANE_PACKAGE"]
 INSTALL_DIR = os.path.join(os.path.dirname(PREFIX), "morvane")
 PROGRAM = os.path.join(INSTALL_DIR, "morvane.exe")
+PROBE = os.path.join(INSTALL_DIR, "morvane-probe.exe")
 
 # The Ports (COM & LPT) device class.
 PORTS_CLASS = "{4D36E978-E325-11CE-BFC1-08002BE10318}"
@@ -57,11 +58,12 @@ def run_wine(*args, timeout=20):
             raise AssertionError(f"wine {' '.join(args)} ended with {status}: {output.read()!r}")
 
 
-def start_program(workdir, errors):
-    """The program as a user would start it from its folder, with its input
-    and output redirected; errors is the file for its standard error."""
+def start_program(workdir, errors, program=PROGRAM):
+    """The program (or the probe) as a user would start it from its folder,
+    with its input and output redirected; errors is the file for its
+    standard error."""
     return subprocess.Popen(
-        ["wine", PROGRAM], cwd=workdir, env=wine_environment(),
+        ["wine", program], cwd=workdir, env=wine_environment(),
         stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=errors)
 
 
