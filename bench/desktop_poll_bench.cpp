@@ -41,8 +41,8 @@ PollCosts PollOnce() {
   return {Timed([] {
             if (platform::EscPressedSinceLastQuery()) platform::ShiftIsDown();
           }),
-          Timed(platform::ScreenSaverRunning), Timed(platform::CapsLock),
-          Timed(platform::ForegroundIme)};
+          Timed([] { platform::ScreenSaverRunning(); }), Timed([] { platform::CapsLock(); }),
+          Timed([] { platform::ForegroundIme(); })};
 }
 
 double Median(std::vector<double> values) {

@@ -2,8 +2,8 @@
 #   cmake --preset release && cmake --build --preset release
 #   cpack --preset release
 #   -> build/release/morvane_<version>_<arch>.deb and its .sha256
-# The program goes on the PATH; the user service, the udev rule and the
-# manual page where systemd, udev and man look; the sample list file and the
+# The program and morvane-probe go on the PATH; the user service, the udev
+# rule and the manual pages where systemd, udev and man look; the sample list file and the
 # autostart entry are examples for the user to copy.
 set(MORVANE_DEB_MAINTAINER "The morvane developers <morvane@example.org>" CACHE STRING
   "The Maintainer field of the .deb")
@@ -21,8 +21,10 @@ function(morvane_gzip source target)
   endif()
 endfunction()
 
-configure_file(${linux_files}/morvane.1 ${made_files}/morvane.1 @ONLY)
-morvane_gzip(${made_files}/morvane.1 ${made_files}/morvane.1.gz)
+foreach(page morvane.1 morvane-probe.1)
+  configure_file(${linux_files}/${page} ${made_files}/${page} @ONLY)
+  morvane_gzip(${made_files}/${page} ${made_files}/${page}.gz)
+endforeach()
 
 file(READ ${linux_files}/changelog changelog)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${linux_files}/changelog)
@@ -43,13 +45,15 @@ string(REPLACE "\n\n" "\n.\n" license_text "${license_text}")
 string(REPLACE "\n" "\n " MORVANE_LICENSE_TEXT " ${license_text}")
 configure_file(${linux_files}/copyright.in ${made_files}/copyright @ONLY)
 
-install(TARGETS morvane RUNTIME DESTINATION bin)
+install(TARGETS morvane morvane-probe RUNTIME DESTINATION bin)
 # Stripped as Debian's own packages are: symbols, and the compilers' notes.
-install(CODE "execute_process(COMMAND ${CMAKE_STRIP} --remove-section=.comment --remove-section=.note
-  \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/morvane\" COMMAND_ERROR_IS_FATAL ANY)")
+foreach(program morvane morvane-probe)
+  install(CODE "execute_process(COMMAND ${CMAKE_STRIP} --remove-section=.comment --remove-section=.note
+    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/${program}\" COMMAND_ERROR_IS_FATAL ANY)")
+endforeach()
 install(FILES ${linux_files}/morvane.service DESTINATION lib/systemd/user)
 install(FILES ${linux_files}/70-morvane.rules DESTINATION lib/udev/rules.d)
-install(FILES ${made_files}/morvane.1.gz DESTINATION share/man/man1)
+install(FILES ${made_files}/morvane.1.gz ${made_files}/morvane-probe.1.gz DESTINATION share/man/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${made_files}/copyright ${made_files}/changelog.gz
   DESTINATION share/doc/${PROJECT_NAME})
 install(FILES ${PROJECT_SOURCE_DIR}/arduino_portname.txt ${linux_files}/morvane.desktop

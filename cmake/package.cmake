@@ -1,13 +1,13 @@
 # The packages: on Windows a ZIP, on Linux a .deb (cmake/package-deb.cmake).
 #
 # The ZIP is unpacked by the user into a folder of their own: its root holds
-# the program, the sample list file that the program reads from its working
-# folder, the README and the licence. From the windows-release build:
+# the program and morvane-probe, the sample list file that the program reads
+# from its working folder, the README and the licence. From the windows-release build:
 #   cmake --build --preset windows-release --target package
 #   (or cpack --config build/windows-release/CPackConfig.cmake, from anywhere)
 #   -> build/windows-release/morvane-<version>-win64.zip and its .sha256
 if(WIN32)
-  install(TARGETS morvane RUNTIME DESTINATION .)
+  install(TARGETS morvane morvane-probe RUNTIME DESTINATION .)
   install(FILES
     ${PROJECT_SOURCE_DIR}/arduino_portname.txt
     ${PROJECT_SOURCE_DIR}/README.md

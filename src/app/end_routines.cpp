@@ -20,13 +20,21 @@ void FailAndExit(std::string_view message, platform::SystemError error, int stat
   FailAndExit(std::string(message) + ReasonLine(error), status);
 }
 
+void FailWithLampOff(std::string_view message, platform::SystemError error) {
+  platform::ClaimEnd();
+  platform::WriteText(message);
+  platform::WriteText(ReasonLine(error));
+  LampOff();
+  platform::ClosePort(hComm);
+  platform::Pause(kStatusFailure);
+  platform::EndProcess(kStatusFailure);
+}
+
 void FinishAndExit(int status) { FailAndExit("FINISH\n", status); }
 
-void ExitWithLampOff(std::string_view reason) {
+void ExitWithLampOff() {
   platform::ClaimEnd();
   platform::WriteText("\n終了しました。\n");
-  // Apart, so that the normal end builds no text on the heap.
-  if (!reason.empty()) platform::WriteText(reason);
   LampOff();
   platform::EndProcess(kStatusSuccess);
 }

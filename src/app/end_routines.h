@@ -26,12 +26,15 @@ std::string ReasonLine(platform::SystemError error);
 [[noreturn]] void FailAndExit(std::string_view message, platform::SystemError error,
                               int status = kStatusFailure);
 
+// A failed system call once the handshake is done: as FailAndExit, with the
+// lamp switched dark after the message and its reason.
+[[noreturn]] void FailWithLampOff(std::string_view message, platform::SystemError error);
+
 // Prints "FINISH", then ends as FailAndExit does.
 [[noreturn]] void FinishAndExit(int status = kStatusFailure);
 
-// The normal end: prints the end message and then reason (the reason line of
-// a failure that ends this way), switches the lamp dark, status 0.
-[[noreturn]] void ExitWithLampOff(std::string_view reason = {});
+// The normal end: prints the end message, switches the lamp dark, status 0.
+[[noreturn]] void ExitWithLampOff();
 
 // Runs on the platform's event thread: every console event ends the program
 // with the lamp dark.

@@ -48,8 +48,12 @@ void NoteWhatTheKeyboardLacks() {
 
 void InstallHandler(MonitorLocals& locals) {
   locals.bSaverMsgShown = false;
+  // Without the handler, closing the window would end the program with the
+  // lamp lit.
   platform::SystemError error;
-  if (!platform::InstallEventHandler(HandlerRoutine, error)) ExitWithLampOff(ReasonLine(error));
+  if (!platform::InstallEventHandler(HandlerRoutine, error)) {
+    FailWithLampOff("SetConsoleCtrlHandler FAILED\n", error);
+  }
   platform::WatchAway(hComm);
   platform::WriteText(
       "[Shift]キー + [Esc]キーを合わせて押すと終了します。\n\n"

@@ -39,9 +39,11 @@ void FollowCapsLock(bool lampDark) {
 // that it shows the right colour at once when the screen saver or the away
 // period ends.
 void FollowIme(bool lampDark) {
-  const auto status = platform::ForegroundIme();
-  if (!status) return;
-  const ImeDecision ime = DecideIme(ImeIsOn(*status), cGreenCmd, cBlueCmd);
+  const platform::ImeReading reading = platform::ForegroundIme();
+  // A question that timed out or was refused tells nothing of the state:
+  // the pair stays as last sent, as without an input method.
+  if (reading.query != platform::ImeQuery::Answered) return;
+  const ImeDecision ime = DecideIme(ImeIsOn(reading.status), cGreenCmd, cBlueCmd);
   if (!ime.message.empty()) platform::WriteText(ime.message);
   cBlueCmd = ime.blueCmd;
   cGreenCmd = ime.greenCmd;

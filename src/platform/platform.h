@@ -111,12 +111,15 @@ PortHandle OpenPort(const std::string& name, OpenFailure& failure);
 bool SetQueueSizes(PortHandle port, std::uint32_t inBytes, std::uint32_t outBytes,
                    SystemError& error);
 
-// Drops pending output and every byte received so far.
+// Drops pending output and every byte received so far, and clears the
+// line's error state.
 bool PurgePort(PortHandle port, SystemError& error);
 
 enum class StopBits : std::uint8_t { One, OneAndHalf, Two };
 
-// The fields set on the line; every other setting stays as the port had it.
+// The fields that the program chooses. Everything else is set for a plain
+// three-wire line to a board: no parity, no flow control of any kind, DTR
+// and RTS raised, and line errors not stopping later reads and writes.
 struct LineSettings {
   std::uint32_t baudRate = 0;
   bool binary = false;
@@ -125,8 +128,8 @@ struct LineSettings {
   StopBits stopBits = StopBits::One;
 };
 
-// Reads the port's settings (from a zeroed record when that fails), writes
-// the fields above into them and applies the result.
+// Sets the line whole, as above; what the lamp's line does not depend on
+// (the special characters, the flow-control limits) stays as the port had it.
 bool ApplyLineSettings(PortHandle port, const LineSettings& settings, SystemError& error);
 
 // Limits for each single read and write; 0 means wait without a limit.
@@ -160,6 +163,29 @@ std::vector<std::string> ListPortFriendlyNames();
 std::string ReadRegularFile(const char* path, std::size_t maxBytes);
 
 // ---- Keyboard, input method and screen saver ------------------------------
+//
+// Each reading may be handed a list on which it notes every source that it
+// asked and what that source answered, for morvane-probe to show. The
+// program passes none, so that a cycle builds nothing.
+
+// How one source answered.
+enum class Reply : std::uint8_t {
+  Answered,      // value holds what it said, as it said it
+  Nothing,       // it answered that there is none: no foreground window, no IME window
+  NotReachable,  // not there to ask: no display, no such service
+  TimedOut,
+  Refused,
+  Failed,  // value holds the system's reason where it gave one
+};
+
+// A source by the system's own name for it ("Xkb", "fcitx5",
+// "IMC_GETOPENSTATUS"), and its answer.
+struct SourceReply {
+  std::string source;
+  Reply reply = Reply::NotReachable;
+  std::string value;
+};
+using SourceReplies = std::vector<SourceReply>;
 
 // What of the keyboard can be read here, for the notice at start-up.
 enum class KeyboardReach : std::uint8_t {
@@ -177,17 +203,42 @@ bool ShiftIsDown();
 
 enum class Toggle : std::uint8_t { Off, On, Unknown };
 // Unknown while the key is held down or where the state cannot be read.
-Toggle CapsLock();
+Toggle CapsLock(SourceReplies* asked = nullptr);
 
 struct ImeStatus {
   std::int64_t openStatus = 0;
   std::int64_t conversionMode = 0;
 };
-// nullopt when there is no foreground window or it has no input method.
-std::optional<ImeStatus> ForegroundIme();
+
+// How the question to the foreground window's input method went.
+enum class ImeQuery : std::uint8_t {
+  Answered,
+  NoneToAsk,  // no foreground window, or no input method for it
+  TimedOut,   // it did not answer in time: an application that hangs
+  Refused,    // the system refused the question: a window above the program's rights
+  Failed,     // asked, but no answer came for another reason
+};
+
+struct ImeReading {
+  ImeQuery query = ImeQuery::NoneToAsk;
+  ImeStatus status;  // meaningful only when answered
+};
+
+// Never waits long: an application that has stopped answering costs the
+// cycle at most the time-out of one question.
+ImeReading ForegroundIme(SourceReplies* asked = nullptr);
 
 // A query that fails counts as not running.
-bool ScreenSaverRunning();
+bool ScreenSaverRunning(SourceReplies* asked = nullptr);
+
+// The keys as they are at the call, for showing only: reading them takes no
+// press away from a program that waits for one. Unknown where they cannot
+// be read without that.
+struct KeysDown {
+  std::optional<bool> esc;
+  std::optional<bool> shift;
+};
+KeysDown KeysDownNow(SourceReplies* asked = nullptr);
 
 // ---- Away from the computer ------------------------------------------------
 

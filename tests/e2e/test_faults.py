@@ -146,6 +146,16 @@ class FaultTest(unittest.TestCase):
         self.assertEqual(process.returncode, 1)
         self.assertEqual(bytes(board.received), b"")
 
+    # ---- a line that another program set up -------------------------------
+
+    def test_a_line_left_with_flow_control_is_set_whole(self):
+        board = FakeBoard(hold_slave=True)
+        board.set_line_as_another_program_left_it()
+        process = self.monitoring(board)
+        self.assertEqual(board.line(), "9600 8N1")
+        process.send_signal(signal.SIGINT)
+        self.ends_with(process, END, 0)
+
     # ---- a line that takes no more bytes ----------------------------------
 
     def test_a_line_that_takes_no_bytes_fails_the_lamp_off_after_the_write_time_out(self):

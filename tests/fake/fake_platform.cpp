@@ -204,9 +204,11 @@ bool EscPressedSinceLastQuery() {
 }
 
 bool ShiftIsDown() { return State().current.shift; }
-Toggle CapsLock() { return State().current.capsLock; }
-std::optional<ImeStatus> ForegroundIme() { return State().current.ime; }
-bool ScreenSaverRunning() { return State().current.screenSaver; }
+// The program asks its readings for no sources.
+Toggle CapsLock(SourceReplies* /*asked*/) { return State().current.capsLock; }
+ImeReading ForegroundIme(SourceReplies* /*asked*/) { return State().current.ime; }
+bool ScreenSaverRunning(SourceReplies* /*asked*/) { return State().current.screenSaver; }
+KeysDown KeysDownNow(SourceReplies* /*asked*/) { return {}; }
 void WatchAway(PortHandle port) { State().awayWatched = port; }
 AwayState Away() { return State().current.away; }
 

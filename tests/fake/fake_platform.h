@@ -24,14 +24,16 @@ struct Cycle {
   bool shift = false;
   bool screenSaver = false;
   platform::Toggle capsLock = platform::Toggle::Off;
-  std::optional<platform::ImeStatus> ime = std::nullopt;
+  platform::ImeReading ime{};
   platform::AwayState away{};
   // The computer turns away after the cycle read it, before its state bytes.
   bool turnsAwayMidCycle = false;
 };
 
-inline constexpr platform::ImeStatus kImeOn{.openStatus = 1, .conversionMode = 0x9};
-inline constexpr platform::ImeStatus kImeOff{.openStatus = 0, .conversionMode = 0};
+inline constexpr platform::ImeReading kImeOn{.query = platform::ImeQuery::Answered,
+                                             .status = {.openStatus = 1, .conversionMode = 0x9}};
+inline constexpr platform::ImeReading kImeOff{.query = platform::ImeQuery::Answered,
+                                              .status = {.openStatus = 0, .conversionMode = 0}};
 
 // Makes the state of the cycle with this number (counted from 0).
 using CycleSource = Cycle (*)(long cycle);

@@ -18,6 +18,8 @@ UNO = "Arduino Uno"
 # Linux's ioctl that reads a terminal's TIOCEXCL flag.
 TIOCGEXCL = 0x80045440
 
+_SPEEDS = {termios.B9600: 9600, termios.B19200: 19200, termios.B115200: 115200}
+
 
 class FakeBoard:
     """Sends an identity once the port has been opened and records every byte.
@@ -104,6 +106,29 @@ class FakeBoard:
     def line_is_exclusive(self):
         """Whether the line refuses further opens (TIOCEXCL; needs hold_slave)."""
         return struct.unpack("i", fcntl.ioctl(self._slave, TIOCGEXCL, b"\0" * 4))[0] != 0
+
+    def set_line_as_another_program_left_it(self):
+        """Hardware and software flow control on, 19200 bit/s 7E2: what a
+        program that used the port before may leave (needs hold_slave)."""
+        iflag, oflag, cflag, lflag, _, _, cc = termios.tcgetattr(self._slave)
+        iflag |= termios.IXON | termios.IXOFF
+        cflag &= ~termios.CSIZE
+        cflag |= termios.CS7 | termios.PARENB | termios.CSTOPB | termios.CRTSCTS
+        termios.tcsetattr(self._slave, termios.TCSANOW,
+                          [iflag, oflag, cflag, lflag, termios.B19200, termios.B19200, cc])
+
+    def line(self):
+        """The program's end of the line as it is set, such as "9600 8N1",
+        followed by any flow control that is on (needs hold_slave)."""
+        iflag, _, cflag, _, _, speed, _ = termios.tcgetattr(self._slave)
+        bits = {termios.CS5: 5, termios.CS6: 6, termios.CS7: 7, termios.CS8: 8}[
+            cflag & termios.CSIZE]
+        parity = "N" if not cflag & termios.PARENB else "O" if cflag & termios.PARODD else "E"
+        settings = [f"{_SPEEDS.get(speed, speed)} {bits}{parity}{2 if cflag & termios.CSTOPB else 1}"]
+        settings += [name for name, on in (("CRTSCTS", cflag & termios.CRTSCTS),
+                                           ("IXON", iflag & termios.IXON),
+                                           ("IXOFF", iflag & termios.IXOFF)) if on]
+        return " ".join(settings)
 
     def stop_taking_bytes(self):
         """The line takes no more bytes from the program (needs hold_slave)."""

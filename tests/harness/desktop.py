@@ -38,6 +38,10 @@ def press_esc():
     run("xdotool", "key", "Escape")
 
 
+def hold_shift(down):
+    run("xdotool", "keydown" if down else "keyup", "shift")
+
+
 def press_shift_esc():
     run("xdotool", "key", "shift+Escape")
 

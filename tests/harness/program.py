@@ -3,6 +3,7 @@ through a fake sysfs tree; its output as it comes, and its figures from /proc.""
 
 import codecs
 import os
+import re
 import select
 import signal
 import subprocess
@@ -164,6 +165,62 @@ class MorvaneRun:
         self.process.stdout.close()
         self.process.stderr.close()
         self._work.cleanup()
+
+
+class ProbeRun:
+    """One run of morvane-probe, in the environment given (as start_program
+    takes env), its lines read as they come."""
+
+    def __init__(self, binary, env=None):
+        variables = dict(os.environ)
+        for name, value in (env or {}).items():
+            if value is None:
+                variables.pop(name, None)
+            else:
+                variables[name] = value
+        self.process = subprocess.Popen([binary], env=variables, stdin=subprocess.DEVNULL,
+                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        self.output = b""
+        self._matched = 0  # lines up to the last one matched
+
+    def lines(self):
+        return self.output.decode("utf-8", errors="replace").split("\n")[:-1]
+
+    def wait_for_line(self, pattern, timeout=5.0):
+        """Waits for a line after the last one matched that matches the
+        regular expression; returns it."""
+        compiled = re.compile(pattern)
+        deadline = time.monotonic() + timeout
+        while True:
+            lines = self.lines()
+            for index in range(self._matched, len(lines)):
+                if compiled.search(lines[index]):
+                    self._matched = index + 1
+                    return lines[index]
+            remaining = deadline - time.monotonic()
+            if remaining <= 0:
+                raise AssertionError(f"no line matching {pattern!r} from the probe; it wrote "
+                                     + "\n".join(lines[self._matched:]))
+            if select.select([self.process.stdout], [], [], remaining)[0]:
+                chunk = os.read(self.process.stdout.fileno(), 4096)
+                if not chunk:
+                    raise AssertionError(f"the probe ended before {pattern!r}: {self.output!r}")
+                self.output += chunk
+
+    def end(self):
+        """SIGTERM, as a service manager ends it; returns its exit status.
+        Nothing may come on standard error."""
+        self.process.send_signal(signal.SIGTERM)
+        rest, errors = self.process.communicate(timeout=10)
+        self.output += rest
+        if errors:
+            raise AssertionError(f"standard error: {errors!r}")
+        return self.process.returncode
+
+    def kill(self):
+        if self.process.poll() is None:
+            self.process.kill()
+        self.process.communicate()
 
 
 # ---- figures of a running program, from /proc ------------------------------

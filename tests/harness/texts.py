@@ -29,6 +29,14 @@ LOCKED = "画面がロックされました。\n"
 DISPLAY_OFF = "ディスプレイの電源が切れました。\n"
 SLEEPING = "スリープに入ります。\n"
 
+# morvane-probe: its first line, and how its summary at the end begins.
+PROBE_BANNER = ("morvane-probe: morvaneが読み取る状態を、変わるたびに1行で表示します。"
+                "Ctrl+Cで終了します。\n")
+PROBE_SUMMARY = "終了します。"
+PROBE_ALL_READ = "すべて読めました。"
+# Each line's time stamp, before what it read.
+PROBE_TIME_STAMP = r"^\d\d:\d\d:\d\d\.\d{3}  Caps Lock="
+
 # The list file and the ports present.
 LIST_UNREADABLE = (
     "Arduinoのシリアルポート名一覧が読み込めませんでした。\n"

@@ -2,7 +2,8 @@
 starts it: from ~/.config/morvane, holding the package's sample list file.
 
 The scenarios are those of the end-to-end tests, run on /usr/bin/morvane
-(MORVANE_BINARY): the session, and one end of each exit status.
+(MORVANE_BINARY): the session, and one end of each exit status; and the
+installed morvane-probe.
 """
 
 import errno
@@ -13,9 +14,10 @@ import unittest
 
 import test_program
 from harness.board import UNO, FakeBoard
-from harness.program import start_program
-from harness.texts import OPEN_FAILED, reason
+from harness.program import NO_DESKTOP_SESSION, ProbeRun, start_program
+from harness.texts import OPEN_FAILED, PROBE_SUMMARY, PROBE_TIME_STAMP, reason
 
+PROBE = "/usr/bin/morvane-probe"
 SAMPLE_LIST = "/usr/share/doc/morvane/examples/arduino_portname.txt"
 RULE = "/usr/lib/udev/rules.d/70-morvane.rules"
 SCENARIOS = (
@@ -56,8 +58,19 @@ class InstalledProgramTest(test_program.ProgramTest):
         self.assertLess(out.index(RULE), out.index("sudo usermod -aG "))
 
 
+class InstalledProbeTest(unittest.TestCase):
+    def test_the_installed_probe_reads_and_ends_on_sigterm_with_its_summary(self):
+        probe = ProbeRun(PROBE, env=dict(NO_DESKTOP_SESSION, DISPLAY=None))
+        self.addCleanup(probe.kill)
+        probe.wait_for_line(PROBE_TIME_STAMP)
+        self.assertEqual(probe.end(), 0)
+        self.assertTrue(probe.lines()[-1].startswith(PROBE_SUMMARY), probe.lines())
+
+
 def load_tests(loader, tests, pattern):
-    return unittest.TestSuite(InstalledProgramTest(name) for name in SCENARIOS)
+    suite = unittest.TestSuite(InstalledProgramTest(name) for name in SCENARIOS)
+    suite.addTests(loader.loadTestsFromTestCase(InstalledProbeTest))
+    return suite
 
 
 if __name__ == "__main__":

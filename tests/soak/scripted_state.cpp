@@ -41,7 +41,7 @@ KeyboardReach ReachOfKeyboard() { return KeyboardReach::Full; }
 bool EscPressedSinceLastQuery() { return false; }
 bool ShiftIsDown() { return false; }
 
-Toggle CapsLock() {
+Toggle CapsLock(SourceReplies* /*asked*/) {
   switch (StateByte(0)) {
     case '0':
       return Toggle::Off;
@@ -52,18 +52,19 @@ Toggle CapsLock() {
   }
 }
 
-std::optional<ImeStatus> ForegroundIme() {
+ImeReading ForegroundIme(SourceReplies* /*asked*/) {
   switch (StateByte(1)) {
     case '0':
-      return ImeStatus{};
+      return {.query = ImeQuery::Answered, .status = {}};
     case '1':
-      return ImeStatus{.openStatus = 1, .conversionMode = 0x9};
+      return {.query = ImeQuery::Answered, .status = {.openStatus = 1, .conversionMode = 0x9}};
     default:
-      return std::nullopt;
+      return {};
   }
 }
 
-bool ScreenSaverRunning() { return StateByte(2) == '1'; }
+bool ScreenSaverRunning(SourceReplies* /*asked*/) { return StateByte(2) == '1'; }
+KeysDown KeysDownNow(SourceReplies* /*asked*/) { return {}; }
 
 void WatchAway(PortHandle /*port*/) {}
 AwayState Away() { return {}; }

@@ -107,11 +107,19 @@ TEST_F(EndPathsTest, AnyOtherPriorityFailureEndsWithItsReasonAndFinish) {
   EXPECT_FALSE(Called("close"));
 }
 
-TEST_F(EndPathsTest, AHandlerThatCannotBeInstalledStillSwitchesTheLampOff) {
+TEST_F(EndPathsTest, AHandlerThatCannotBeInstalledFailsWithTheLampOff) {
   Fake().handlerInstalls = false;
-  EXPECT_EQ(Run(), 0);
-  EXPECT_EQ(Fake().Console(), std::string(kStart) + "\n終了しました。\n理由: reason 13\n");
-  EXPECT_EQ(Fake().Bytes(), "rgb");
+  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(Fake().Console(),
+            std::string(kStart) + "SetConsoleCtrlHandler FAILED\n理由: reason 13\n");
+  const std::vector<std::string> end = {"text:SetConsoleCtrlHandler FAILED\n",
+                                        "text:理由: reason 13\n",
+                                        "byte:r",
+                                        "byte:g",
+                                        "byte:b",
+                                        "close",
+                                        "pause:1",
+                                        "end:1"};
 }
 
 TEST_F(EndPathsTest, NoListedDeviceListsThePortsPresentAndFails) {
@@ -157,7 +165,7 @@ TEST_F(EndPathsTest, AFailedSystemCallGivesTheSystemsReasonAndTheProgramsOwnFail
       {"SetCommTimeouts FAILED\n", [](fake::Platform& f) { f.timeoutsSet = false; }},
       {"Recept FAILED\n", [](fake::Platform& f) { f.received = {platform::ReadOutcome{}}; }},
       {"装置に信号を送信できませんでした\n", [](fake::Platform& f) { f.failingWrite = 0; }},
-      {"\n終了しました。\n", [](fake::Platform& f) { f.handlerInstalls = false; }},
+      {"SetConsoleCtrlHandler FAILED\n", [](fake::Platform& f) { f.handlerInstalls = false; }},
       {"見つけたポート番号は、COM3\n",
        [](fake::Platform& f) {
          f.priorityLowers = false;

@@ -101,6 +101,16 @@ TEST_F(MonitorLoopTest, AnnouncesTheImeOnlyWhenItChanges) {
   EXPECT_EQ(Fake().Bytes(), "rbGrbGrrbGrBgrBgrbGrgb");
 }
 
+TEST_F(MonitorLoopTest, AQueryThatTimesOutOrIsRefusedCountsAsNoImeWindow) {
+  // What such a query leaves in the status must not read as the IME off.
+  const Cycle timedOut{.ime = {.query = platform::ImeQuery::TimedOut, .status = {}}};
+  const Cycle refused{.ime = {.query = platform::ImeQuery::Refused, .status = {}}};
+  RunCycles({{.ime = kImeOn}, timedOut, refused, {.ime = kImeOn}});
+  EXPECT_EQ(Fake().Console(), "IMEがONです。\n\n終了しました。\n");
+  EXPECT_EQ(Fake().Bytes(), "rbGrrrbGrgb");
+  EXPECT_EQ(cGreenCmd, 'G');
+}
+
 TEST_F(MonitorLoopTest, SleepsAPollIntervalBetweenCycles) {
   RunCycles({{}, {}});
   EXPECT_EQ(std::count(Fake().calls.begin(), Fake().calls.end(), "sleep:100"), 2);

@@ -14,11 +14,12 @@ import zipfile
 from harness.board import UNO, FakeBoard
 from harness.texts import (
     BANNER, END, FINISH, INSTRUCTIONS, LIST_UNREADABLE, LOCKED, MENU, NO_IDENTITY, NO_SERIAL_PORT,
-    NONE_LISTED, NOT_THE_LAMP, OPEN_FAILED, PORTS_PRESENT, REASON, SAVER, SEND_FAILED, SET_UP_FAILED,
-    SLEEPING, found, handshake, menu_row, named, opened, opening, port_present, selected,
-    skipped_line, typed)
+    NONE_LISTED, NOT_THE_LAMP, OPEN_FAILED, PORTS_PRESENT, PROBE_ALL_READ, PROBE_BANNER,
+    PROBE_SUMMARY, PROBE_TIME_STAMP, REASON, SAVER, SEND_FAILED, SET_UP_FAILED, SLEEPING, found,
+    handshake, menu_row, named, opened, opening, port_present, selected, skipped_line, typed)
 from program_run import PAUSE_PROMPT, ProgramRun, sjis
-from wine_machine import INSTALL_DIR, PACKAGE, Device, clear_screen_saver_flag, plug_in, run_helper
+from wine_machine import (
+    INSTALL_DIR, PACKAGE, PROBE, PROGRAM, Device, clear_screen_saver_flag, plug_in, run_helper)
 
 SOURCES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 
@@ -58,8 +59,8 @@ class WineScenario(unittest.TestCase):
         self.addCleanup(board.close)
         return board
 
-    def start(self, folder=None):
-        run = ProgramRun(folder or self.work)
+    def start(self, folder=None, program=PROGRAM):
+        run = ProgramRun(folder or self.work, program)
         self.addCleanup(run.errors.close)
         self.addCleanup(self._end, run.process)
         return run
@@ -101,6 +102,18 @@ class WineScenario(unittest.TestCase):
         board.wait_for_bytes(lamp_bytes + DARK, timeout=2)
         return output
 
+    def press_caps_lock(self):
+        run_helper("press_keys.exe", "capslock")
+        # Caps Lock belongs to the whole desktop: whatever happens here, the
+        # next scenario starts with it off.
+        self.caps_lock_on = not getattr(self, "caps_lock_on", False)
+        if self.caps_lock_on:
+            self.addCleanup(self.turn_caps_lock_off)
+
+    def turn_caps_lock_off(self):
+        if self.caps_lock_on:
+            self.press_caps_lock()
+
     def run_to_monitoring(self, board, port="COM3", folder=None):
         plug_in(Device(port, UNO, board.path))
         run = self.start(folder)
@@ -113,7 +126,8 @@ class PackageTest(unittest.TestCase):
     def test_the_package_holds_the_program_and_its_files_at_its_root(self):
         with zipfile.ZipFile(PACKAGE) as package:
             self.assertEqual(sorted(package.namelist()),
-                             ["LICENSE", "README.md", "arduino_portname.txt", "morvane.exe"])
+                             ["LICENSE", "README.md", "arduino_portname.txt", "morvane-probe.exe",
+                              "morvane.exe"])
             for name in ("LICENSE", "README.md", "arduino_portname.txt"):
                 with open(os.path.join(SOURCES, name), "rb") as source:
                     self.assertEqual(package.read(name), source.read(), name)
@@ -122,6 +136,13 @@ class PackageTest(unittest.TestCase):
             header = int.from_bytes(program[0x3C:0x40], "little")
             self.assertEqual(program[:2], b"MZ")
             self.assertEqual(program[header:header + 6], b"PE\0\0\x64\x86")
+
+
+class PlatformTest(unittest.TestCase):
+    def test_the_windows_platform_code_passes_its_own_tests(self):
+        # The input method of a hung window and of the focused one, and the
+        # line's DCB: platform/, a Windows program of its own.
+        run_helper("platform_test.exe", timeout=60)
 
 
 class ListFileTest(WineScenario):
@@ -162,6 +183,19 @@ class DiscoveryTest(WineScenario):
             self.start(),
             BANNER + NONE_LISTED + PORTS_PRESENT + port_present("COM3", "USB シリアル デバイス")
             + port_present("COM12", UNO), status=2)
+
+    def test_friendly_names_are_read_by_the_size_the_system_gives(self):
+        # A name without its NUL must not pick up the tail of the longer name
+        # before it in the buffer; one that fills the buffer is too long.
+        longer = "Arduino Uno R3 " + "x" * 200
+        too_long = "y" * (256 - len(" (COM5)"))
+        self.write_list(b"Arduino Mega\r\n")
+        plug_in(Device("COM3", longer), Device("COM4", UNO, name_stored="bytes"),
+                Device("COM5", too_long, name_stored="unterminated"))
+        self.assert_fails_with(
+            self.start(),
+            BANNER + NONE_LISTED + PORTS_PRESENT + port_present("COM3", longer)
+            + port_present("COM4", UNO), status=2)
 
     def test_no_serial_port_at_all_is_said_so(self):
         plug_in()
@@ -218,6 +252,16 @@ class SerialLineTest(WineScenario):
         plug_in(Device("COM3", UNO, "/dev/null"))
         self.assert_system_call_fails_with(
             self.start(), BANNER + found("COM3") + opened("COM3") + SET_UP_FAILED)
+
+    def test_the_line_is_set_whole_whatever_another_program_left(self):
+        # What a pseudo-terminal can hold; DTR, RTS and abort-on-error are
+        # checked on the DCB itself (platform/lamp_line_record_test.cpp).
+        board = self.board(hold_slave=True)
+        board.set_line_as_another_program_left_it()
+        run = self.run_to_monitoring(board)
+        self.assertEqual(board.line(), "9600 8N1")
+        run.ctrl_c()
+        self.assert_ends_dark(run, board)
 
     def test_another_identity_is_refused_and_the_lamp_left_alone(self):
         board = self.board(identity=b"Lumivantrexia1\r\n")
@@ -288,18 +332,6 @@ class MonitoringTest(WineScenario):
         run.ctrl_c()
         self.assert_ends_dark(run, board, rb"r+R{3,}r{3,}")
 
-    def press_caps_lock(self):
-        run_helper("press_keys.exe", "capslock")
-        # Caps Lock belongs to the whole desktop: whatever happens here, the
-        # next scenario starts with it off.
-        self.caps_lock_on = not getattr(self, "caps_lock_on", False)
-        if self.caps_lock_on:
-            self.addCleanup(self.turn_caps_lock_off)
-
-    def turn_caps_lock_off(self):
-        if self.caps_lock_on:
-            self.press_caps_lock()
-
     def test_the_screen_saver_keeps_the_lamp_dark_and_is_announced_each_time(self):
         # Each cycle while it runs sends the off bytes alone and waits half a
         # second; the Caps Lock byte comes back when it ends.
@@ -350,6 +382,34 @@ class MonitoringTest(WineScenario):
                 output = self.assert_ends_dark(run, board)
                 self.assertEqual(output, sjis(up_to_monitoring() + END))
                 board.close()
+
+
+class ProbeTest(WineScenario):
+    def test_the_probe_shows_each_change_and_ends_with_its_summary(self):
+        run = self.start(program=PROBE)
+        run.wait_for(PROBE_BANNER)
+        run.wait_for("Caps Lock=オフ [GetKeyState(VK_CAPITAL): 0x0]")
+        self.press_caps_lock()
+        run.wait_for("Caps Lock=オン [GetKeyState(VK_CAPITAL): 0x1]")
+        self.addCleanup(clear_screen_saver_flag)
+        run_helper("set_screen_saver.exe", "morvane-probe.exe", "on")
+        run.wait_for("スクリーンセイバー=動作中 [SPI_GETSCREENSAVERRUNNING: 1]")
+        # Wine gives an IME window only to the probe's own windows.
+        run_helper("show_window.exe", "morvane-probe.exe")
+        run.wait_for('IME=オフ [GetForegroundWindow: "morvane.test.window" (morvane-probe.exe), '
+                     'GetGUIThreadInfo: "morvane.test.window", ImmGetDefaultIMEWnd: "IME", '
+                     "IMC_GETOPENSTATUS: 0, IMC_GETCONVERSIONMODE: 0x0]")
+        run.ctrl_c()
+        _, status = run.finish()
+        self.assertEqual(status, 0)
+        lines = run.text().split("\r\n")
+        readings = lines[1:-2]
+        for line in readings:
+            self.assertRegex(line, PROBE_TIME_STAMP)
+        # A line only for a change.
+        shown = [line[len("00:00:00.000"):] for line in readings]
+        self.assertEqual(len(set(shown)), len(shown), shown)
+        self.assertRegex(lines[-2], "^" + PROBE_SUMMARY + r"\d+回読み取り、" + PROBE_ALL_READ + "$")
 
 
 if __name__ == "__main__":

@@ -18,6 +18,7 @@ HELPERS = os.environ["WINE_HELPERS"]
 PACKAGE = os.environ["MORVANE_PACKAGE"]
 INSTALL_DIR = os.path.join(os.path.dirname(PREFIX), "morvane")
 PROGRAM = os.path.join(INSTALL_DIR, "morvane.exe")
+PROBE = os.path.join(INSTALL_DIR, "morvane-probe.exe")
 
 # The Ports (COM & LPT) device class.
 PORTS_CLASS = "{4D36E978-E325-11CE-BFC1-08002BE10318}"
@@ -60,16 +61,17 @@ def run_wine(*args, timeout=20):
         return printed
 
 
-def start_program(workdir, errors):
-    """The program as a user would start it from its folder, with its input
-    and output redirected; errors is the file for its standard error."""
+def start_program(workdir, errors, program=PROGRAM):
+    """The program (or the probe) as a user would start it from its folder,
+    with its input and output redirected; errors is the file for its
+    standard error."""
     return subprocess.Popen(
-        ["wine", PROGRAM], cwd=workdir, env=wine_environment(),
+        ["wine", program], cwd=workdir, env=wine_environment(),
         stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=errors)
 
 
-def run_helper(name, *args):
-    return run_wine(os.path.join(HELPERS, name), *args)
+def run_helper(name, *args, timeout=20):
+    return run_wine(os.path.join(HELPERS, name), *args, timeout=timeout)
 
 
 def clear_screen_saver_flag():
@@ -84,17 +86,28 @@ class Device:
     """A USB serial device as Device Manager shows it: "Arduino Uno (COM3)".
 
     target is the Unix file behind the COM port (a fake board's
-    pseudo-terminal), or None for a device whose port cannot be opened."""
+    pseudo-terminal), or None for a device whose port cannot be opened.
+    name_stored: how the registry holds the friendly name: "string" with its
+    terminating NUL, "unterminated" a string without one, "bytes" the
+    string's bytes alone as a binary value. (Wine adds the NUL that a string
+    lacks wherever the reader's buffer has room; bytes come back as stored.)"""
 
     port: str
     description: str
     target: str | None = None
     vendor: str = "2341"
     product: str = "0043"
+    name_stored: str = "string"
 
     @property
     def friendly_name(self):
         return f"{self.description} ({self.port})"
+
+    def friendly_name_value(self):
+        if self.name_stored == "string":
+            return f'"{self.friendly_name}"'
+        kind = {"unterminated": "hex(1)", "bytes": "hex"}[self.name_stored]
+        return f"{kind}:" + ",".join(f"{b:02x}" for b in self.friendly_name.encode("utf-16-le"))
 
 
 def plug_in(*devices):
@@ -133,7 +146,7 @@ def _device_registry(devices):
         lines += [
             f"[{key}]",
             f'"ClassGUID"="{PORTS_CLASS}"',
-            f'"FriendlyName"="{device.friendly_name}"',
+            f'"FriendlyName"={device.friendly_name_value()}',
             f'"HardwareID"={hardware_ids}',
             "",
             rf"[{key}\Device Parameters]",

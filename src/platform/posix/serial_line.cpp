@@ -142,7 +142,10 @@ bool ApplyLineSettings(PortHandle port, const LineSettings& settings, SystemErro
   termios line{};
   if (::tcgetattr(fd, &line) != 0) line = termios{};
   if (settings.binary) ::cfmakeraw(&line);
-  line.c_cflag &= ~static_cast<tcflag_t>(CSIZE | CSTOPB | PARENB);
+  // No flow control, whatever the port's last user left: the board answers
+  // no handshake, and a CTS that it never raises would hold up every write.
+  line.c_cflag &= ~static_cast<tcflag_t>(CSIZE | CSTOPB | PARENB | CRTSCTS);
+  line.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
   line.c_cflag |= CLOCAL | CREAD;
   line.c_cflag |= settings.byteSize == 7 ? CS7 : CS8;
   if (settings.stopBits != StopBits::One) line.c_cflag |= CSTOPB;

@@ -8,6 +8,7 @@
 #include "platform/away.h"
 #include "platform/platform.h"
 #include "platform/win32/code_pages.h"
+#include "platform/win32/line_record.h"
 #include "platform/write_gate.h"
 
 namespace platform {
@@ -35,18 +36,6 @@ bool Succeeded(BOOL ok, SystemError& error) {
   return ok != FALSE;
 }
 
-BYTE ToStopBits(StopBits stopBits) {
-  switch (stopBits) {
-    case StopBits::OneAndHalf:
-      return ONE5STOPBITS;
-    case StopBits::Two:
-      return TWOSTOPBITS;
-    case StopBits::One:
-      break;
-  }
-  return ONESTOPBIT;
-}
-
 }  // namespace
 
 // Access denied on Windows means another program has the port, not a
@@ -70,23 +59,23 @@ bool SetQueueSizes(PortHandle port, std::uint32_t inBytes, std::uint32_t outByte
 }
 
 bool PurgePort(PortHandle port, SystemError& error) {
+  const HANDLE handle = ToHandle(port);
+  DWORD errors = 0;
+  // An error left by the line's last user would otherwise hold up the
+  // reads and writes that follow.
   return Succeeded(
-      PurgeComm(ToHandle(port), PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR),
-      error);
+             PurgeComm(handle, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR),
+             error) &&
+         Succeeded(ClearCommError(handle, &errors, nullptr), error);
 }
 
 bool ApplyLineSettings(PortHandle port, const LineSettings& settings, SystemError& error) {
   const HANDLE handle = ToHandle(port);
-  DCB dcb{};
-  if (!GetCommState(handle, &dcb)) {
-    dcb = DCB{};
+  DCB reported{};
+  if (!GetCommState(handle, &reported)) {
+    reported = DCB{};
   }
-  dcb.DCBlength = sizeof(DCB);
-  dcb.BaudRate = settings.baudRate;
-  dcb.fBinary = settings.binary ? TRUE : FALSE;
-  dcb.ByteSize = settings.byteSize;
-  dcb.fParity = settings.parityCheck ? TRUE : FALSE;
-  dcb.StopBits = ToStopBits(settings.stopBits);
+  DCB dcb = win32::LampLineRecord(reported, settings);
   return Succeeded(SetCommState(handle, &dcb), error);
 }
 

@@ -31,9 +31,9 @@ const char* Name(platform::KeyboardReach reach) {
   }
 }
 
-const char* Name(const std::optional<platform::ImeStatus>& ime) {
-  if (!ime) return "none";
-  return ime->openStatus != 0 && (ime->conversionMode & (1 | 8)) != 0 ? "on" : "off";
+const char* Name(const platform::ImeReading& ime) {
+  if (ime.query != platform::ImeQuery::Answered) return "none";
+  return ime.status.openStatus != 0 && (ime.status.conversionMode & (1 | 8)) != 0 ? "on" : "off";
 }
 
 void PrintOnePoll() {

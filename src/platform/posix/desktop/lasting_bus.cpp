@@ -1,6 +1,7 @@
 #include "platform/posix/desktop/lasting_bus.h"
 
 #include <cstdint>
+#include <string_view>
 
 namespace platform::desktop {
 namespace {
@@ -34,6 +35,14 @@ Message NewCall(sd_bus* bus, const Method& method,
 bool CallError::ServiceAbsent() const {
   return sd_bus_error_has_names(&error_, SD_BUS_ERROR_SERVICE_UNKNOWN,
                                 SD_BUS_ERROR_NAME_HAS_NO_OWNER) != 0;
+}
+
+Reply ReplyOf(const CallError& error) {
+  if (!error.IsSet() || error.ServiceAbsent()) return Reply::NotReachable;
+  const std::string_view name = error.Name();
+  if (name == SD_BUS_ERROR_TIMEOUT || name == SD_BUS_ERROR_NO_REPLY) return Reply::TimedOut;
+  if (name == SD_BUS_ERROR_ACCESS_DENIED) return Reply::Refused;
+  return Reply::Failed;
 }
 
 bool LastingBus::Connected() {

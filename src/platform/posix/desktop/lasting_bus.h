@@ -8,6 +8,8 @@
 #include <initializer_list>
 #include <memory>
 
+#include "platform/platform.h"
+
 namespace platform::desktop {
 
 struct MessageUnref {
@@ -33,6 +35,7 @@ class CallError {
   bool IsSet() const { return sd_bus_error_is_set(&error_) != 0; }
   // No one owns the service's name, so it is not running.
   bool ServiceAbsent() const;
+  const char* Name() const { return error_.name != nullptr ? error_.name : ""; }
 
  private:
   sd_bus_error error_ = SD_BUS_ERROR_NULL;
@@ -58,6 +61,10 @@ class LastingBus {
   Connector connect_;
   sd_bus* bus_ = nullptr;
 };
+
+// How a call that brought no reply went: without a connection, or with no
+// one owning the service's name, the source is not reachable.
+Reply ReplyOf(const CallError& error);
 
 // The user's session bus.
 LastingBus& SessionBus();
