@@ -25,7 +25,7 @@ TEST(ProbeLineTest, ShowsEachReadingAsTheProgramTakesItWithWhatItsSourcesAnswere
             "Caps Lock=オン [GetKeyState(VK_CAPITAL): 0x1]  Esc=-  Shift=不明 [GetAsyncKeyState]  "
             "IME=オン [GetForegroundWindow: \"Notepad\" (notepad.exe), GetGUIThreadInfo: \"Edit\", "
             "IMC_GETOPENSTATUS: 1, IMC_GETCONVERSIONMODE: 0x19]  "
-            "スクリーンセイバー=なし [SPI_GETSCREENSAVERRUNNING: 0]");
+            "スクリーンセイバー=なし [SPI_GETSCREENSAVERRUNNING: 0]  不在=なし");
 }
 
 TEST(ProbeLineTest, NamesWhyASourceGaveNoAnswer) {
@@ -40,10 +40,11 @@ TEST(ProbeLineTest, NamesWhyASourceGaveNoAnswer) {
                                 {"org.freedesktop.ScreenSaver", Reply::Failed, "x.Error"},
                                 {"a", Reply::TimedOut, "1460"},
                                 {"b", Reply::Refused, "5"}};
+  reading.away = {.locked = true, .displayOff = false, .sleeping = true};
   EXPECT_EQ(FormatReading(reading),
             "Caps Lock=不明 [Xkb: 接続できません]  Esc=押下  Shift=押下  IME=オフ  "
             "スクリーンセイバー=動作中 [MIT-SCREEN-SAVER: なし, org.freedesktop.ScreenSaver: 失敗 "
-            "(x.Error), a: 時間切れ, b: 拒否されました]");
+            "(x.Error), a: 時間切れ, b: 拒否されました]  不在=ロック中、スリープ");
 
   reading.ime = {.query = ImeQuery::TimedOut, .status = {.openStatus = 1, .conversionMode = 0x19}};
   EXPECT_NE(FormatReading(reading).find("IME=なし"), std::string::npos);

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 #include <string_view>
+#include <utility>
 
 #include "monitor/cycle_decisions.h"
 
@@ -71,6 +72,19 @@ std::string_view ImeWord(const platform::ImeReading& ime) {
   return ImeIsOn(ime.status) ? "オン" : "オフ";
 }
 
+// The away periods under way, as the program's messages name them.
+std::string AwayWords(const platform::AwayState& away) {
+  std::string words;
+  for (const auto& [on, word] :
+       {std::pair{away.locked, "ロック中"}, std::pair{away.displayOff, "ディスプレイ消灯"},
+        std::pair{away.sleeping, "スリープ"}}) {
+    if (!on) continue;
+    if (!words.empty()) words += "、";
+    words += word;
+  }
+  return words.empty() ? "なし" : words;
+}
+
 }  // namespace
 
 std::string FormatReading(const ProbeReading& reading) {
@@ -88,6 +102,8 @@ std::string FormatReading(const ProbeReading& reading) {
   line += "  スクリーンセイバー=";
   line += reading.screenSaver ? "動作中" : "なし";
   line += Sources(reading.screenSaverSources);
+  line += "  不在=";
+  line += AwayWords(reading.away);
   return line;
 }
 

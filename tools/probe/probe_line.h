@@ -18,6 +18,7 @@ struct ProbeReading {
   platform::SourceReplies imeSources;
   bool screenSaver = false;
   platform::SourceReplies screenSaverSources;
+  platform::AwayState away;
 };
 
 // "Caps Lock=オン [Xkb: 0x2]  Esc=-  Shift=- [XQueryKeymap]  IME=...": each

@@ -30,6 +30,7 @@ ProbeReading ReadAsTheMonitorDoes() {
   reading.screenSaver = platform::ScreenSaverRunning(&reading.screenSaverSources);
   reading.capsLock = platform::CapsLock(&reading.capsLockSources);
   reading.ime = platform::ForegroundIme(&reading.imeSources);
+  reading.away = platform::Away();
   return reading;
 }
 
@@ -70,6 +71,8 @@ int main() {
                         "\n");
     platform::EndProcess(1);
   }
+  // No port: the probe follows the away states and darkens nothing.
+  platform::WatchAway(platform::kNoPort);
   std::string shown;
   for (;;) {
     const ProbeReading reading = ReadAsTheMonitorDoes();

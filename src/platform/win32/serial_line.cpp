@@ -63,9 +63,8 @@ bool PurgePort(PortHandle port, SystemError& error) {
   DWORD errors = 0;
   // An error left by the line's last user would otherwise hold up the
   // reads and writes that follow.
-  return Succeeded(
-             PurgeComm(handle, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR),
-             error) &&
+  return Succeeded(PurgeComm(handle, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR),
+                   error) &&
          Succeeded(ClearCommError(handle, &errors, nullptr), error);
 }
 

@@ -27,14 +27,14 @@ class ProbeOnDesktopTest(unittest.TestCase):
         first = self.probe.wait_for_line(PROBE_TIME_STAMP)
         self.assertRegex(first, r"Caps Lock=オフ \[Xkb: 0x\w+\]  Esc=-  Shift=- \[XQueryKeymap\]  "
                                 r"IME=オフ \[fcitx5: 1\]  スクリーンセイバー=なし "
-                                r"\[MIT-SCREEN-SAVER: Off, org.freedesktop.ScreenSaver: false\]$")
+                                r"\[MIT-SCREEN-SAVER: Off, org.freedesktop.ScreenSaver: false\]  不在=なし$")
         self.after(desktop.toggle_caps_lock, r"Caps Lock=オン \[Xkb: 0x\w+\]")
         self.after(lambda: desktop.hold_shift(True), r"Shift=押下")
         self.after(lambda: desktop.hold_shift(False), r"Shift=- ")
         self.after(lambda: desktop.set_input_method(True), r"IME=オン \[fcitx5: 2\]")
         # While the X screen saver runs, the service is not asked.
         self.after(lambda: desktop.set_screen_saver(True),
-                   r"スクリーンセイバー=動作中 \[MIT-SCREEN-SAVER: On\]$")
+                   r"スクリーンセイバー=動作中 \[MIT-SCREEN-SAVER: On\]  不在=なし$")
         desktop.rest()
         self.assertEqual(self.probe.end(), 0)
         summary = self.probe.lines()[-1]
