@@ -13,6 +13,7 @@
 
 #include "platform/console_writer.h"
 #include "platform/platform.h"
+#include "platform/posix/cycle_budget.h"
 #include "platform/posix/end_signals.h"
 
 namespace platform {
@@ -173,14 +174,23 @@ void EndProcess(int status) {
   ::_exit(status);
 }
 
-std::uint64_t NowMs() {
+std::uint64_t NowMs() { return posix::MonotonicUs() / 1000U; }
+
+std::uint64_t posix::MonotonicUs() {
   timespec now{};
   ::clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<std::uint64_t>(now.tv_sec) * 1000U +
-         static_cast<std::uint64_t>(now.tv_nsec) / 1000000U;
+  return static_cast<std::uint64_t>(now.tv_sec) * 1'000'000U +
+         static_cast<std::uint64_t>(now.tv_nsec) / 1000U;
+}
+
+posix::CycleBudget& posix::ThreadCycleBudget() {
+  // One a thread: the monitor's cycles are its own, whatever another thread asks.
+  thread_local CycleBudget budget;
+  return budget;
 }
 
 void SleepMs(std::uint32_t ms) {
+  posix::ThreadCycleBudget().NewCycle();
   timespec remaining{.tv_sec = ms / 1000, .tv_nsec = static_cast<long>(ms % 1000) * 1000000L};
   while (::nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
   }

@@ -1,9 +1,7 @@
 // Prints the desktop's readings every 100 ms, asked in the order the monitor
 // asks for them, for the end-to-end script to check.
-#include <chrono>
 #include <cstdlib>
 #include <iostream>
-#include <thread>
 
 #include "platform/platform.h"
 
@@ -53,6 +51,6 @@ int main(int argc, char** argv) {
   std::cout << "keyboard " << Name(platform::ReachOfKeyboard()) << std::endl;
   for (long poll = 0; poll < polls; ++poll) {
     PrintOnePoll();
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    platform::SleepMs(100);
   }
 }

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/posix/cycle_budget.h"
+
 namespace platform::desktop {
 namespace {
-
-constexpr std::uint64_t kCallTimeoutUs = 100'000;
 
 // Deals with whatever arrived unasked (a late reply, a call to us), so the
 // queue does not grow over the program's life.
@@ -53,12 +53,14 @@ bool LastingBus::Connected() {
 
 Message LastingBus::Call(const Method& method, CallError& error,
                          std::initializer_list<const char*> stringArguments) {
-  if (!Connected()) return nullptr;
+  // A cycle that has used its allowance asks no more: no answer this time.
+  const std::uint64_t leftUs = posix::ThreadCycleBudget().LeftUs(posix::MonotonicUs());
+  if (leftUs == 0 || !Connected()) return nullptr;
   DropUnasked(bus_);
   Message call = NewCall(bus_, method, stringArguments);
   if (!call) return nullptr;
   sd_bus_message* reply = nullptr;
-  if (sd_bus_call(bus_, call.get(), kCallTimeoutUs, error.Get(), &reply) < 0) return nullptr;
+  if (sd_bus_call(bus_, call.get(), leftUs, error.Get(), &reply) < 0) return nullptr;
   return Message(reply);
 }
 
