@@ -7,7 +7,7 @@
 // First of all, before anything opens a file: a standard stream left closed
 // by whoever started the program would otherwise lend its number to the list
 // file or the port, and console text would go there.
-const bool bStandardStreamsReady = platform::PrepareStandardStreams();
+const bool kStandardStreamsReady = platform::PrepareStandardStreams();
 const std::string strModuleName = "Lumivantrexial";
 // One byte more than the reader takes, so that it sees when there is more.
 std::istringstream ifsPortNameList(platform::ReadRegularFile("arduino_portname.txt",

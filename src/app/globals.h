@@ -11,7 +11,7 @@
 
 // Whether standard input, output and error were made safe before anything
 // else (platform::PrepareStandardStreams).
-extern const bool bStandardStreamsReady;
+extern const bool kStandardStreamsReady;
 // The identity a lamp must send before it is driven (CheckModuleName).
 extern const std::string strModuleName;
 // The device-description list: the bytes of the working folder's file, read

@@ -15,14 +15,14 @@ namespace platform {
 
 class ConsoleQueue {
  public:
-  explicit ConsoleQueue(std::size_t boundBytes) : boundBytes_(boundBytes) {}
+  explicit ConsoleQueue(std::size_t boundBytes) : kBoundBytes(boundBytes) {}
 
   // Queues text whole, or drops it whole when the console has left more than
   // the bound unwritten: what the console shows stays in program order.
   void Post(std::string_view text) {
     {
       const std::scoped_lock lock(mutex_);
-      if (!queued_.empty() && queued_.size() + text.size() > boundBytes_) return;
+      if (!queued_.empty() && queued_.size() + text.size() > kBoundBytes) return;
       queued_ += text;
     }
     posted_.notify_one();
@@ -58,7 +58,7 @@ class ConsoleQueue {
   }
 
  private:
-  const std::size_t boundBytes_;
+  const std::size_t kBoundBytes;
   std::mutex mutex_;
   std::condition_variable posted_;
   std::condition_variable written_;
