@@ -24,20 +24,20 @@ class CapsLockLedsTest : public testing::Test {
     return mkdtemp(pattern.data()) != nullptr ? fs::path(pattern) : fs::path();
   }
 
-  void SetUp() override { ASSERT_FALSE(root_.empty()); }
+  void SetUp() override { ASSERT_FALSE(kRoot.empty()); }
 
   void TearDown() override {
     std::error_code ignored;
-    fs::remove_all(root_, ignored);
+    fs::remove_all(kRoot, ignored);
   }
 
   void SetLed(std::string_view name, std::string_view brightness) {
-    const fs::path led = root_ / "class/leds" / name;
+    const fs::path led = kRoot / "class/leds" / name;
     fs::create_directories(led);
     std::ofstream(led / "brightness") << brightness;
   }
 
-  void Unplug(std::string_view name) { fs::remove_all(root_ / "class/leds" / name); }
+  void Unplug(std::string_view name) { fs::remove_all(kRoot / "class/leds" / name); }
 
   // Reads at each step of 100 ms, as the monitor does, up to and with untilMs.
   Toggle ReadEachCycleUntil(std::uint64_t untilMs) {
@@ -57,9 +57,9 @@ class CapsLockLedsTest : public testing::Test {
     EXPECT_EQ(ReadNow(), Toggle::On);
   }
 
-  const fs::path root_ = MakeTree();
+  const fs::path kRoot = MakeTree();
   std::uint64_t nowMs_ = 1000;
-  CapsLockLeds leds_{root_};
+  CapsLockLeds leds_{kRoot};
 };
 
 TEST_F(CapsLockLedsTest, FollowsOneKeyboardsLedEachRead) {
@@ -90,7 +90,7 @@ TEST_F(CapsLockLedsTest, IsUnknownWithoutAnyKeyboardLed) {
 
 TEST_F(CapsLockLedsTest, WhileNoneReadsLooksAgainOnlyEveryTwoSeconds) {
   SetLed("input3::capslock", "");
-  fs::create_directories(root_ / "class/leds/input4::capslock/brightness");
+  fs::create_directories(kRoot / "class/leds/input4::capslock/brightness");
   EXPECT_EQ(ReadNow(), Toggle::Unknown);
   ExpectLitOnlyAtTheNextScan("input3::capslock", nowMs_, Toggle::Unknown);
 }
