@@ -31,9 +31,8 @@ void SetAway(AwaySource source, bool away) {
     // A write that fails here fails again in the next cycle's lamp-off,
     // which reports it.
     SystemError ignored;
-    for (const char off : {'r', 'g', 'b'}) {
-      if (!WriteHeld(held.port, off, ignored)) return;
-    }
+    WriteHeld(held.port, 'r', ignored) && WriteHeld(held.port, 'g', ignored) &&
+        WriteHeld(held.port, 'b', ignored);
   });
 }
 
