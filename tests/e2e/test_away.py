@@ -93,6 +93,10 @@ class AwayTest(unittest.TestCase):
 
     def test_going_to_sleep_darkens_it_at_once_and_gives_the_delay_lock_back(self):
         self.start()
+        # The logind thread takes its delay lock beside the start-up.
+        deadline = time.monotonic() + 5
+        while self.services.inhibitors_held() == 0 and time.monotonic() < deadline:
+            time.sleep(0.05)
         self.assertEqual(self.services.inhibitors_held(), 1)
         self.assertIn("inhibit:sleep:morvane:delay", self.services.asked())
         mark = len(self.board.received)
