@@ -19,7 +19,7 @@
 #include <system_error>
 
 #include "fuzz/require.h"
-#include "platform/posix/sysfs_ports.h"
+#include "platform/linux/sysfs_ports.h"
 #include "text/utf.h"
 
 namespace {

@@ -15,7 +15,7 @@ bool WaitForConsole(std::uint32_t ms);
 void WriteToStandardOutput(std::string_view utf8);
 
 // Each system's own: starts body on a thread of its own, which the end
-// signals never reach (POSIX: they are for the thread that waits for them).
+// signals never reach (Linux: they are for the thread that waits for them).
 // False when no thread could be started.
 bool StartQuietThread(void (*body)());
 

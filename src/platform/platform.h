@@ -1,6 +1,6 @@
 // What morvane needs of the operating system, and nothing more.
 //
-// Every call here is implemented once per system (posix/, win32/) and once
+// Every call here is implemented once per system (linux/, win32/) and once
 // more by the fake platform of the unit tests. Text crossing this seam is
 // UTF-8; each implementation converts at its own edge.
 #pragma once
@@ -26,7 +26,7 @@ std::string SystemErrorText(SystemError error);
 
 // ---- Console ---------------------------------------------------------------
 
-// Made safe to use before anything else opens a file: on POSIX systems each
+// Made safe to use before anything else opens a file: on Linux each
 // of standard input, output and error that is closed is opened on /dev/null,
 // so that no file the program opens takes its number, and SIGPIPE is ignored,
 // so that a console whose reader has gone costs only its text. Called before
@@ -50,7 +50,7 @@ std::optional<std::string> ReadLine();
 
 // Waits for a key (a line of at most kInputLineBytes bytes when input is not
 // a terminal); returns at once at end of input, so scripts are never held up.
-// An end event meanwhile (POSIX: SIGINT, SIGTERM, SIGHUP; Windows: a console
+// An end event meanwhile (Linux: SIGINT, SIGTERM, SIGHUP; Windows: a console
 // event, log-off, shut-down) ends the process at once with endStatus.
 void Pause(int endStatus);
 
@@ -66,7 +66,7 @@ enum class ConsoleEvent : std::uint8_t { CtrlC, CtrlBreak, Close, Logoff, Shutdo
 // system's default handling.
 using EventHandler = bool (*)(ConsoleEvent);
 
-// Routes console events (POSIX: SIGINT, SIGTERM, SIGHUP) to handler, which
+// Routes console events (Linux: SIGINT, SIGTERM, SIGHUP) to handler, which
 // runs on a thread of its own. Until this succeeds the system's default
 // handling applies.
 bool InstallEventHandler(EventHandler handler, SystemError& error);
@@ -190,7 +190,7 @@ using SourceReplies = std::vector<SourceReply>;
 // What of the keyboard can be read here, for the notice at start-up.
 enum class KeyboardReach : std::uint8_t {
   Full,       // Caps Lock and Shift+Esc
-  NoDisplay,  // POSIX without a display: no Shift+Esc, Caps Lock only from the kernel's LEDs
+  NoDisplay,  // Linux without a display: no Shift+Esc, Caps Lock only from the kernel's LEDs
   Wayland,    // Caps Lock, but no Shift+Esc: a client cannot read it without a grab
 };
 KeyboardReach ReachOfKeyboard();

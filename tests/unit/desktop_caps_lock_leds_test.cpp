@@ -1,4 +1,4 @@
-#include "platform/posix/desktop/caps_lock_leds.h"
+#include "platform/linux/desktop/caps_lock_leds.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>

@@ -1,11 +1,11 @@
 // The bus questions of one cycle share 100 ms, and each cycle has its own.
-#include "platform/posix/cycle_budget.h"
+#include "platform/linux/cycle_budget.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using platform::posix::CycleBudget;
+using platform::linux_os::CycleBudget;
 
 TEST(CycleBudgetTest, TheQuestionsOfOneCycleShareTheAllowanceAndTheNextCycleHasItAgain) {
   CycleBudget budget;

@@ -1,4 +1,4 @@
-#include "platform/posix/desktop/ime_answers.h"
+#include "platform/linux/desktop/ime_answers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/posix/sysfs_ports.h"
+#include "platform/linux/sysfs_ports.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>

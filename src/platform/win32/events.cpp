@@ -8,7 +8,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/console_events.h"
-#include "platform/win32/session_away.h"
+#include "platform/win32/away_messages.h"
 
 namespace platform {
 namespace {

@@ -1,5 +1,5 @@
 // The session window's away messages through the program's own handling
-// (src/platform/win32/session_away.cpp and the shared away state), with the
+// (src/platform/win32/away.cpp and the shared away state), with the
 // lamp's port written to memory. The display state arrives as a pointer to a
 // record, which no other process can post: it is handed over here. Under
 // Wine, as a Windows program; its exit status is the number of failed checks.
@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/win32/session_away.h"
+#include "platform/win32/away_messages.h"
 
 namespace {
 

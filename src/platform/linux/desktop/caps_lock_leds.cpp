@@ -1,4 +1,4 @@
-#include "platform/posix/desktop/caps_lock_leds.h"
+#include "platform/linux/desktop/caps_lock_leds.h"
 
 #include <fcntl.h>
 #include <unistd.h>

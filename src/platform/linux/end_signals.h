@@ -1,12 +1,12 @@
 // The signals that end the program (SIGINT, SIGTERM, SIGHUP), shared between
-// the files of the POSIX seam.
+// the files of the Linux seam.
 #pragma once
 
-namespace platform::posix {
+namespace platform::linux_os {
 
 // From now on an end signal ends the process at once with status, whatever
 // the handler or another thread is doing: a failure that waits for a key
 // ends with its own status when a service manager stops it.
 void EndSignalsEndWith(int status);
 
-}  // namespace platform::posix
+}  // namespace platform::linux_os

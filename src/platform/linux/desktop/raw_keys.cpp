@@ -1,4 +1,4 @@
-#include "platform/posix/desktop/raw_keys.h"
+#include "platform/linux/desktop/raw_keys.h"
 
 #include <X11/XKBlib.h>
 #include <X11/extensions/XInput2.h>
@@ -7,7 +7,7 @@
 #include <array>
 #include <optional>
 
-#include "platform/posix/desktop/x_server.h"
+#include "platform/linux/desktop/x_server.h"
 
 namespace platform::desktop {
 namespace {

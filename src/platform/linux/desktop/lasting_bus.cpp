@@ -1,9 +1,9 @@
-#include "platform/posix/desktop/lasting_bus.h"
+#include "platform/linux/desktop/lasting_bus.h"
 
 #include <cstdint>
 #include <string_view>
 
-#include "platform/posix/cycle_budget.h"
+#include "platform/linux/cycle_budget.h"
 
 namespace platform::desktop {
 namespace {
@@ -54,7 +54,7 @@ bool LastingBus::Connected() {
 Message LastingBus::Call(const Method& method, CallError& error,
                          std::initializer_list<const char*> stringArguments) {
   // A cycle that has used its allowance asks no more: no answer this time.
-  const std::uint64_t leftUs = posix::ThreadCycleBudget().LeftUs(posix::MonotonicUs());
+  const std::uint64_t leftUs = linux_os::ThreadCycleBudget().LeftUs(linux_os::MonotonicUs());
   if (leftUs == 0 || !Connected()) return nullptr;
   DropUnasked(bus_);
   Message call = NewCall(bus_, method, stringArguments);

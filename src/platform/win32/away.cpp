@@ -1,4 +1,4 @@
-#include "platform/win32/session_away.h"
+#include "platform/win32/away_messages.h"
 
 #include <wtsapi32.h>
 

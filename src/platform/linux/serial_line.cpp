@@ -1,5 +1,4 @@
-// The serial line on POSIX systems: a terminal device in raw mode, found
-// among the ports that sysfs lists.
+// The serial line on Linux: a terminal device in raw mode.
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
@@ -13,7 +12,6 @@
 
 #include "platform/away.h"
 #include "platform/platform.h"
-#include "platform/posix/sysfs_ports.h"
 #include "platform/write_gate.h"
 
 namespace platform {
@@ -203,7 +201,5 @@ bool WriteByte(PortHandle port, char byte, SystemError& error) {
 }
 
 void ClosePort(PortHandle port) { ::close(Descriptor(port)); }
-
-std::vector<std::string> ListPortFriendlyNames() { return ReadSysfsPortNames(SysfsRoot()); }
 
 }  // namespace platform

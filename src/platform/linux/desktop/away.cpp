@@ -4,8 +4,8 @@
 #include "platform/away.h"
 
 #include "platform/platform.h"
-#include "platform/posix/desktop/lasting_bus.h"
-#include "platform/posix/desktop/logind.h"
+#include "platform/linux/desktop/lasting_bus.h"
+#include "platform/linux/desktop/logind.h"
 
 namespace platform {
 namespace {

@@ -2,7 +2,7 @@
 // is grabbed, and a key tapped and let go between two polls is still seen.
 #pragma once
 
-#include "platform/posix/desktop/key_tracker.h"
+#include "platform/linux/desktop/key_tracker.h"
 
 namespace platform::desktop {
 

@@ -1,27 +1,20 @@
-// The process on POSIX systems: priority, signals standing for console
-// events, the end, and time.
+// Console events on Linux: the signals that stand for them (SIGINT, SIGTERM,
+// SIGHUP), taken on a thread of their own.
 #include <pthread.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <cerrno>
 #include <csignal>
-#include <ctime>
 #include <system_error>
 #include <thread>
 
 #include "platform/console_writer.h"
+#include "platform/linux/end_signals.h"
 #include "platform/platform.h"
-#include "platform/posix/cycle_budget.h"
-#include "platform/posix/end_signals.h"
 
 namespace platform {
 namespace {
 
-constexpr int kIdleNice = 19;
-// How long the end gives the console to take its last text.
-constexpr std::uint32_t kLastTextWaitMs = 500;
 constexpr int kNotPausing = -1;
 
 sigset_t EndSignals() {
@@ -125,7 +118,7 @@ int SignalThreadError() {
 
 }  // namespace
 
-namespace posix {
+namespace linux_os {
 
 void EndSignalsEndWith(int status) {
   PauseStatus() = status;
@@ -134,7 +127,7 @@ void EndSignalsEndWith(int status) {
   SignalThreadError();
 }
 
-}  // namespace posix
+}  // namespace linux_os
 
 namespace detail {
 
@@ -155,45 +148,11 @@ bool StartQuietThread(void (*body)()) {
 
 }  // namespace detail
 
-bool LowerPriority(SystemError& error) {
-  if (::setpriority(PRIO_PROCESS, 0, kIdleNice) == 0) return true;
-  error.code = static_cast<std::uint32_t>(errno);
-  return false;
-}
-
 bool InstallEventHandler(EventHandler handler, SystemError& error) {
   InstalledHandler() = handler;
   const int startError = SignalThreadError();
   error.code = static_cast<std::uint32_t>(startError);
   return startError == 0;
-}
-
-void EndProcess(int status) {
-  detail::WaitForConsole(kLastTextWaitMs);
-  // _exit leaves alone the state that another thread may still be using.
-  ::_exit(status);
-}
-
-std::uint64_t NowMs() { return posix::MonotonicUs() / 1000U; }
-
-std::uint64_t posix::MonotonicUs() {
-  timespec now{};
-  ::clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<std::uint64_t>(now.tv_sec) * 1'000'000U +
-         static_cast<std::uint64_t>(now.tv_nsec) / 1000U;
-}
-
-posix::CycleBudget& posix::ThreadCycleBudget() {
-  // One a thread: the monitor's cycles are its own, whatever another thread asks.
-  thread_local CycleBudget budget;
-  return budget;
-}
-
-void SleepMs(std::uint32_t ms) {
-  posix::ThreadCycleBudget().NewCycle();
-  timespec remaining{.tv_sec = ms / 1000, .tv_nsec = static_cast<long>(ms % 1000) * 1000000L};
-  while (::nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
-  }
 }
 
 }  // namespace platform

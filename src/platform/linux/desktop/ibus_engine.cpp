@@ -1,12 +1,12 @@
-#include "platform/posix/desktop/ibus_engine.h"
+#include "platform/linux/desktop/ibus_engine.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
-#include "platform/posix/desktop/ibus_address.h"
-#include "platform/posix/desktop/lasting_bus.h"
+#include "platform/linux/desktop/ibus_address.h"
+#include "platform/linux/desktop/lasting_bus.h"
 
 namespace platform::desktop {
 namespace {

@@ -1,4 +1,4 @@
-// Console text on POSIX systems: UTF-8 straight through the file descriptors.
+// Console text on Linux: UTF-8 straight through the file descriptors.
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 
 #include "platform/console_writer.h"
 #include "platform/platform.h"
-#include "platform/posix/end_signals.h"
+#include "platform/linux/end_signals.h"
 
 namespace platform {
 namespace {
@@ -96,7 +96,7 @@ std::optional<std::string> ReadLine() {
 }
 
 void Pause(int endStatus) {
-  posix::EndSignalsEndWith(endStatus);
+  linux_os::EndSignalsEndWith(endStatus);
   WriteText("続行するには何かキーを押してください . . . ");
   WaitForKey();
   WriteText("\n");

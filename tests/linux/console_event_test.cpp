@@ -1,4 +1,4 @@
-// The console-event path on the real POSIX platform: the signal thread
+// The console-event path on the real Linux platform: the signal thread
 // switching the lamp dark while the main thread is in the middle of a
 // cycle's writes. Each case runs the program's code in a child process,
 // because the end is _exit; the tsan preset runs it under ThreadSanitizer,

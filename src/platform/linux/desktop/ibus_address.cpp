@@ -1,4 +1,4 @@
-#include "platform/posix/desktop/ibus_address.h"
+#include "platform/linux/desktop/ibus_address.h"
 
 namespace platform::desktop {
 namespace {

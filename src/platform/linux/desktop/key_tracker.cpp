@@ -1,4 +1,4 @@
-#include "platform/posix/desktop/key_tracker.h"
+#include "platform/linux/desktop/key_tracker.h"
 
 #include <utility>
 

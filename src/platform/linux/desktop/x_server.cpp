@@ -1,4 +1,4 @@
-#include "platform/posix/desktop/x_server.h"
+#include "platform/linux/desktop/x_server.h"
 
 #include <X11/XKBlib.h>
 #include <X11/extensions/XInput2.h>

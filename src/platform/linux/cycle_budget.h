@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace platform::posix {
+namespace platform::linux_os {
 
 class CycleBudget {
  public:
@@ -32,4 +32,4 @@ CycleBudget& ThreadCycleBudget();
 // Monotonic microseconds, the budget's clock.
 std::uint64_t MonotonicUs();
 
-}  // namespace platform::posix
+}  // namespace platform::linux_os

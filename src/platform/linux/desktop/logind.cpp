@@ -1,4 +1,4 @@
-#include "platform/posix/desktop/logind.h"
+#include "platform/linux/desktop/logind.h"
 
 #include <fcntl.h>
 #include <systemd/sd-bus.h>
@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "platform/away.h"
-#include "platform/posix/desktop/lasting_bus.h"
+#include "platform/linux/desktop/lasting_bus.h"
 
 namespace platform::desktop {
 namespace {
