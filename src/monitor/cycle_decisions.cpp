@@ -5,13 +5,6 @@ namespace {
 constexpr std::int64_t kImeCmodeNative = 0x1;
 constexpr std::int64_t kImeCmodeFullShape = 0x8;
 
-// The message when a period begins; shown follows the period.
-std::string_view Opening(bool now, bool& shown, std::string_view message) {
-  const bool begins = now && !shown;
-  shown = now;
-  return begins ? message : "";
-}
-
 }  // namespace
 
 std::optional<char> RedCommand(platform::Toggle capsLock) {
@@ -43,12 +36,13 @@ SaverDecision DecideScreenSaver(bool running, bool messageShown) {
   return {true, true, messageShown ? "" : "スクリーンセイバーが起動しました。\n"};
 }
 
-AwayDecision DecideAway(const platform::AwayState& away, AwayMessages shown) {
-  AwayDecision decision{
-      .lampOff = away.locked || away.displayOff || away.sleeping, .shown = shown, .messages = {}};
-  decision.messages = {
-      Opening(away.locked, decision.shown.locked, "画面がロックされました。\n"),
-      Opening(away.displayOff, decision.shown.displayOff, "ディスプレイの電源が切れました。\n"),
-      Opening(away.sleeping, decision.shown.sleeping, "スリープに入ります。\n")};
+AwayDecision DecideAway(const platform::AwayState& away, const AwayMessages& shown) {
+  // Each message is shown once as its period begins, so shown follows away.
+  AwayDecision decision{.lampOff = away.Any(), .shown = away, .messages = {}};
+  for (const platform::AwayReasonRow& row : platform::kAwayReasons) {
+    if (away.Has(row.reason) && !shown.Has(row.reason)) {
+      decision.messages[platform::Index(row.reason)] = row.message;
+    }
+  }
   return decision;
 }

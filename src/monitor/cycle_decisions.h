@@ -30,17 +30,13 @@ struct SaverDecision {
 SaverDecision DecideScreenSaver(bool running, bool messageShown);
 
 // Which away periods have had their message printed.
-struct AwayMessages {
-  bool locked = false;
-  bool displayOff = false;
-  bool sleeping = false;
-};
+using AwayMessages = platform::AwayState;
 
 struct AwayDecision {
   bool lampOff;
   AwayMessages shown;
-  // One for each period that begins, in the order of AwayMessages; the
+  // One for each period that begins, in the order of the reasons' table; the
   // others empty.
-  std::array<std::string_view, 3> messages;
+  std::array<std::string_view, platform::kAwayReasons.size()> messages;
 };
-AwayDecision DecideAway(const platform::AwayState& away, AwayMessages shown);
+AwayDecision DecideAway(const platform::AwayState& away, const AwayMessages& shown);

@@ -1,5 +1,7 @@
 #include "platform/away.h"
 
+#include <array>
+
 #include "platform/write_gate.h"
 
 namespace platform {
@@ -7,7 +9,9 @@ namespace {
 
 // Read and written only under the write lock.
 struct Held {
-  unsigned sources = 0;
+  // For each reason, how many of its sources are away.
+  std::array<unsigned, kAwayReasons.size()> sourcesAway{};
+  AwayState reasons;
   PortHandle port = kNoPort;
 };
 
@@ -16,18 +20,17 @@ Held& Kept() {
   return held;
 }
 
-constexpr unsigned Bit(AwaySource source) { return 1U << static_cast<unsigned>(source); }
-
-bool Has(unsigned sources, AwaySource source) { return (sources & Bit(source)) != 0; }
-
 }  // namespace
 
-void SetAway(AwaySource source, bool away) {
-  Gate().Through([source, away] {
+void SetAway(AwaySource& source, bool away) {
+  Gate().Through([&source, away] {
+    if (source.away_ == away) return;
+    source.away_ = away;
     Held& held = Kept();
-    const bool turnsAway = away && !Has(held.sources, source);
-    held.sources = away ? held.sources | Bit(source) : held.sources & ~Bit(source);
-    if (!turnsAway || held.port == kNoPort) return;
+    unsigned& sourcesAway = held.sourcesAway[Index(source.reason_)];
+    sourcesAway = away ? sourcesAway + 1 : sourcesAway - 1;
+    held.reasons.Set(source.reason_, sourcesAway != 0);
+    if (!away || held.port == kNoPort) return;
     // A write that fails here fails again in the next cycle's lamp-off,
     // which reports it.
     SystemError ignored;
@@ -41,16 +44,12 @@ void DarkenOnAway(PortHandle port) {
 }
 
 AwayState AwayNow() {
-  const unsigned sources = Gate().Through([] { return Kept().sources; });
-  return {.locked = Has(sources, AwaySource::Locked) || Has(sources, AwaySource::NotAtConsole) ||
-                    Has(sources, AwaySource::ScreenLocked),
-          .displayOff = Has(sources, AwaySource::DisplayOff),
-          .sleeping = Has(sources, AwaySource::Sleeping)};
+  return Gate().Through([] { return Kept().reasons; });
 }
 
 bool WriteStateByte(PortHandle port, char byte, SystemError& error) {
   return Gate().Through(
-      [port, byte, &error] { return Kept().sources != 0 || WriteHeld(port, byte, error); });
+      [port, byte, &error] { return Kept().reasons.Any() || WriteHeld(port, byte, error); });
 }
 
 }  // namespace platform

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/away_reasons.h"
+
 namespace platform {
 
 // ---- Failures --------------------------------------------------------------
@@ -242,19 +244,14 @@ KeysDown KeysDownNow(SourceReplies* asked = nullptr);
 
 // ---- Away from the computer ------------------------------------------------
 
-// Why nobody can be at the computer now; each is a period of its own.
-struct AwayState {
-  bool locked = false;      // the session locked, or not the one at the console
-  bool displayOff = false;  // the display switched off
-  bool sleeping = false;    // going to sleep, until the system resumes
-};
-
-// Begins following the session, the display and sleep; a source that cannot
-// be read counts as not away. From then on the lamp on port goes dark at
-// once, from whichever thread learns of it, when the computer turns away:
-// going to sleep leaves no time for a cycle to do it.
+// Begins following the sources of each reason why nobody can be at the
+// computer (away_reasons.h); a source that cannot be read counts as not away.
+// From then on the lamp on port goes dark at once, from whichever thread
+// learns of it, when the computer turns away: going to sleep leaves no time
+// for a cycle to do it.
 void WatchAway(PortHandle port);
 
+// The reasons under way now.
 AwayState Away();
 
 // WriteByte for a byte that shows the keyboard's state: skipped (and true)

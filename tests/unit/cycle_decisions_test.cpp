@@ -4,6 +4,7 @@
 
 namespace {
 
+using platform::AwayReason;
 using platform::ImeStatus;
 using platform::Toggle;
 
@@ -54,32 +55,32 @@ TEST(DecideScreenSaver, SwitchesOffEveryCycleButAnnouncesOncePerPeriod) {
 }
 
 TEST(DecideAway, SwitchesOffWhileAnySourceHoldsAndAnnouncesEachPeriodOnce) {
-  const AwayDecision locks = DecideAway({.locked = true}, {});
+  const AwayDecision locks = DecideAway({AwayReason::Locked}, {});
   EXPECT_TRUE(locks.lampOff);
   EXPECT_EQ(locks.messages[0], "画面がロックされました。\n");
   EXPECT_EQ(locks.messages[1], "");
   EXPECT_EQ(locks.messages[2], "");
 
   // A period that begins while another goes on has its own message.
-  const AwayDecision dims = DecideAway({.locked = true, .displayOff = true}, locks.shown);
+  const AwayDecision dims = DecideAway({AwayReason::Locked, AwayReason::DisplayOff}, locks.shown);
   EXPECT_TRUE(dims.lampOff);
   EXPECT_EQ(dims.messages[0], "");
   EXPECT_EQ(dims.messages[1], "ディスプレイの電源が切れました。\n");
 
-  const AwayDecision sleeps = DecideAway({.sleeping = true}, dims.shown);
+  const AwayDecision sleeps = DecideAway({AwayReason::Sleeping}, dims.shown);
   EXPECT_TRUE(sleeps.lampOff);
   EXPECT_EQ(sleeps.messages[0], "");
   EXPECT_EQ(sleeps.messages[1], "");
   EXPECT_EQ(sleeps.messages[2], "スリープに入ります。\n");
-  EXPECT_FALSE(sleeps.shown.locked);
+  EXPECT_FALSE(sleeps.shown.Has(AwayReason::Locked));
 
   const AwayDecision back = DecideAway({}, sleeps.shown);
   EXPECT_FALSE(back.lampOff);
-  EXPECT_FALSE(back.shown.sleeping);
+  EXPECT_FALSE(back.shown.Has(AwayReason::Sleeping));
   for (const std::string_view message : back.messages) EXPECT_EQ(message, "");
 
   // Locked again after coming back is a new period.
-  EXPECT_EQ(DecideAway({.locked = true}, back.shown).messages[0], "画面がロックされました。\n");
+  EXPECT_EQ(DecideAway({AwayReason::Locked}, back.shown).messages[0], "画面がロックされました。\n");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@ namespace {
 using fake::Cycle;
 using fake::kImeOff;
 using fake::kImeOn;
+using platform::AwayReason;
 using platform::Toggle;
 
 class MonitorLoopTest : public ProgramTest {
@@ -156,11 +157,13 @@ TEST_F(MonitorLoopTest, KeepsTheColourPairInTheGlobals) {
 }
 
 TEST_F(MonitorLoopTest, AwayKeepsTheLampDarkAsTheScreenSaverDoesAndAnnouncesEachPeriodOnce) {
-  const platform::AwayState locked{.locked = true};
+  const platform::AwayState locked{AwayReason::Locked};
   RunCycles({{.ime = kImeOff},
              {.capsLock = Toggle::On, .ime = kImeOn, .away = locked},
-             {.capsLock = Toggle::On, .ime = kImeOn, .away = {.locked = true, .displayOff = true}},
-             {.capsLock = Toggle::On, .away = {.sleeping = true}},
+             {.capsLock = Toggle::On,
+              .ime = kImeOn,
+              .away = {AwayReason::Locked, AwayReason::DisplayOff}},
+             {.capsLock = Toggle::On, .away = {AwayReason::Sleeping}},
              {.capsLock = Toggle::On, .ime = kImeOn},
              {.away = locked}});
   EXPECT_EQ(Fake().Bytes(),
@@ -181,7 +184,7 @@ TEST_F(MonitorLoopTest, AwayKeepsTheLampDarkAsTheScreenSaverDoesAndAnnouncesEach
 }
 
 TEST_F(MonitorLoopTest, TheScreenSaverAndAnAwayPeriodTogetherSwitchOffOnce) {
-  OneCycle({.screenSaver = true, .away = {.displayOff = true}});
+  OneCycle({.screenSaver = true, .away = {AwayReason::DisplayOff}});
   const std::vector<std::string> expected = {"byte:r",
                                              "byte:g",
                                              "byte:b",

@@ -5,6 +5,7 @@
 
 namespace {
 
+using platform::AwayReason;
 using platform::ImeQuery;
 using platform::Reply;
 using platform::Toggle;
@@ -40,7 +41,7 @@ TEST(ProbeLineTest, NamesWhyASourceGaveNoAnswer) {
                                 {"org.freedesktop.ScreenSaver", Reply::Failed, "x.Error"},
                                 {"a", Reply::TimedOut, "1460"},
                                 {"b", Reply::Refused, "5"}};
-  reading.away = {.locked = true, .displayOff = false, .sleeping = true};
+  reading.away = {AwayReason::Locked, AwayReason::Sleeping};
   EXPECT_EQ(FormatReading(reading),
             "Caps Lock=不明 [Xkb: 接続できません]  Esc=押下  Shift=押下  IME=オフ  "
             "スクリーンセイバー=動作中 [MIT-SCREEN-SAVER: なし, org.freedesktop.ScreenSaver: 失敗 "

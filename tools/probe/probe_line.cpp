@@ -4,7 +4,6 @@
 #include <array>
 #include <cstdio>
 #include <string_view>
-#include <utility>
 
 #include "monitor/cycle_decisions.h"
 
@@ -72,15 +71,13 @@ std::string_view ImeWord(const platform::ImeReading& ime) {
   return ImeIsOn(ime.status) ? "オン" : "オフ";
 }
 
-// The away periods under way, as the program's messages name them.
+// The away periods under way, by their words in the reasons' table.
 std::string AwayWords(const platform::AwayState& away) {
   std::string words;
-  for (const auto& [on, word] :
-       {std::pair{away.locked, "ロック中"}, std::pair{away.displayOff, "ディスプレイ消灯"},
-        std::pair{away.sleeping, "スリープ"}}) {
-    if (!on) continue;
+  for (const platform::AwayReasonRow& row : platform::kAwayReasons) {
+    if (!away.Has(row.reason)) continue;
     if (!words.empty()) words += "、";
-    words += word;
+    words += row.word;
   }
   return words.empty() ? "なし" : words;
 }

@@ -12,15 +12,21 @@ constexpr GUID kConsoleDisplayState = {
     0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
 constexpr DWORD kDisplayOff = 0;
 
+// The sources that the messages below set, each apart (see AwaySource).
+constinit AwaySource sessionLock(AwayReason::Locked);
+constinit AwaySource consoleDisconnect(AwayReason::Locked);
+constinit AwaySource displayState(AwayReason::DisplayOff);
+constinit AwaySource suspend(AwayReason::Sleeping);
+
 void OnSessionChange(WPARAM change) {
   switch (change) {
     case WTS_SESSION_LOCK:
     case WTS_SESSION_UNLOCK:
-      SetAway(AwaySource::Locked, change == WTS_SESSION_LOCK);
+      SetAway(sessionLock, change == WTS_SESSION_LOCK);
       break;
     case WTS_CONSOLE_DISCONNECT:
     case WTS_CONSOLE_CONNECT:
-      SetAway(AwaySource::NotAtConsole, change == WTS_CONSOLE_DISCONNECT);
+      SetAway(consoleDisconnect, change == WTS_CONSOLE_DISCONNECT);
       break;
     default:
       break;
@@ -36,17 +42,17 @@ void OnPowerSetting(LPARAM lParam) {
   }
   DWORD state = 0;
   CopyMemory(&state, setting->Data, sizeof(state));
-  SetAway(AwaySource::DisplayOff, state == kDisplayOff);
+  SetAway(displayState, state == kDisplayOff);
 }
 
 void OnPowerBroadcast(WPARAM event, LPARAM lParam) {
   switch (event) {
     case PBT_APMSUSPEND:
-      SetAway(AwaySource::Sleeping, true);
+      SetAway(suspend, true);
       break;
     case PBT_APMRESUMEAUTOMATIC:
     case PBT_APMRESUMESUSPEND:
-      SetAway(AwaySource::Sleeping, false);
+      SetAway(suspend, false);
       break;
     case PBT_POWERSETTINGCHANGE:
       OnPowerSetting(lParam);

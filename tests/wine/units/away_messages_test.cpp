@@ -61,21 +61,22 @@ std::optional<LRESULT> Power(WPARAM event) {
   return platform::OnAwayMessage(WM_POWERBROADCAST, event, 0);
 }
 
-bool Nobody() {
-  const platform::AwayState away = platform::Away();
-  return !away.locked && !away.displayOff && !away.sleeping;
-}
+using platform::AwayReason;
+
+bool Away(AwayReason reason) { return platform::Away().Has(reason); }
+
+bool Nobody() { return !platform::Away().Any(); }
 
 // Each away state darkens the lamp once as it begins, holds back the state
 // bytes while it lasts, and lets them through when it ends.
-void ChecksAPeriod(const char* name, bool (*isAway)(), const std::function<void()>& leave,
+void ChecksAPeriod(const char* name, AwayReason reason, const std::function<void()>& leave,
                    const std::function<void()>& back) {
   platform::SystemError error;
   Written().clear();
   leave();
   const bool darkened = Written() == "rgb";
   Check(darkened, name);
-  Check(isAway(), name);
+  Check(Away(reason), name);
   Check(platform::WriteStateByte(platform::PortHandle{5}, 'R', error) && Written() == "rgb", name);
   back();
   Check(Nobody(), name);
@@ -94,24 +95,23 @@ bool WriteHeld(PortHandle /*port*/, char byte, SystemError& /*error*/) {
 int main() {
   // Before the port is watched the state is followed, and nothing is sent.
   Power(PBT_APMSUSPEND);
-  Check(platform::Away().sleeping && Written().empty(), "sleep before the port is watched");
+  Check(Away(AwayReason::Sleeping) && Written().empty(), "sleep before the port is watched");
   Power(PBT_APMRESUMEAUTOMATIC);
   Check(Nobody(), "resumed before the port is watched");
 
   platform::WatchAway(platform::PortHandle{5});
   ChecksAPeriod(
-      "display off", [] { return platform::Away().displayOff; },
+      "display off", AwayReason::DisplayOff,
       [] { Check(Display(GUID_CONSOLE_DISPLAY_STATE, 0) == TRUE, "display off answer"); },
       [] { Display(GUID_CONSOLE_DISPLAY_STATE, 1); });
   ChecksAPeriod(
-      "locked", [] { return platform::Away().locked; },
-      [] { Check(Session(WTS_SESSION_LOCK) == 0, "lock answer"); },
+      "locked", AwayReason::Locked, [] { Check(Session(WTS_SESSION_LOCK) == 0, "lock answer"); },
       [] { Session(WTS_SESSION_UNLOCK); });
   ChecksAPeriod(
-      "not at the console", [] { return platform::Away().locked; },
-      [] { Session(WTS_CONSOLE_DISCONNECT); }, [] { Session(WTS_CONSOLE_CONNECT); });
+      "not at the console", AwayReason::Locked, [] { Session(WTS_CONSOLE_DISCONNECT); },
+      [] { Session(WTS_CONSOLE_CONNECT); });
   ChecksAPeriod(
-      "going to sleep", [] { return platform::Away().sleeping; },
+      "going to sleep", AwayReason::Sleeping,
       [] { Check(Power(PBT_APMSUSPEND) == TRUE, "suspend answer"); },
       [] { Power(PBT_APMRESUMESUSPEND); });
 
@@ -125,9 +125,18 @@ int main() {
   Written().clear();
   Session(WTS_SESSION_LOCK);
   Display(GUID_CONSOLE_DISPLAY_STATE, 1);
-  Check(platform::Away().locked && !platform::Away().displayOff && Written() == "rgb",
+  Check(Away(AwayReason::Locked) && !Away(AwayReason::DisplayOff) && Written() == "rgb",
         "the lock outlasts the display");
+  // Two sources of one reason: the session's lock ending leaves the console
+  // away, and the state bytes held back.
+  Session(WTS_CONSOLE_DISCONNECT);
   Session(WTS_SESSION_UNLOCK);
+  platform::SystemError error;
+  Check(Away(AwayReason::Locked) && platform::WriteStateByte(platform::PortHandle{5}, 'R', error) &&
+            Written().find('R') == std::string::npos,
+        "the console outlasts the lock");
+  Session(WTS_CONSOLE_CONNECT);
+  Check(Nobody(), "back at the console");
 
   Check(!platform::OnAwayMessage(WM_QUERYENDSESSION, 0, 0), "other messages pass");
   (void)std::printf("%d failed\n", failures);

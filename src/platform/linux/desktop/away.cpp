@@ -3,12 +3,15 @@
 // asked each cycle.
 #include "platform/away.h"
 
-#include "platform/platform.h"
 #include "platform/linux/desktop/lasting_bus.h"
 #include "platform/linux/desktop/logind.h"
+#include "platform/platform.h"
 
 namespace platform {
 namespace {
+
+// GNOME's lock screen, apart from logind's own lock of the session.
+constinit AwaySource gnomeLockScreen(AwayReason::Locked);
 
 bool GnomeScreenLocked() {
   constexpr desktop::Method kGetActive{"org.gnome.ScreenSaver", "/org/gnome/ScreenSaver",
@@ -24,7 +27,7 @@ void WatchAway(PortHandle port) {
 }
 
 AwayState Away() {
-  SetAway(AwaySource::ScreenLocked, GnomeScreenLocked());
+  SetAway(gnomeLockScreen, GnomeScreenLocked());
   return AwayNow();
 }
 

@@ -32,6 +32,12 @@ struct BusUnref {
 };
 using Bus = std::unique_ptr<sd_bus, BusUnref>;
 
+// The session's LockedHint, its Active turning false (not the one at the
+// console), and PrepareForSleep.
+constinit AwaySource lockedHint(AwayReason::Locked);
+constinit AwaySource inactive(AwayReason::Locked);
+constinit AwaySource prepareForSleep(AwayReason::Sleeping);
+
 // Reads the session's properties from a{sv} (GetAll's answer, or
 // PropertiesChanged after its interface name) into the away sources.
 void ReadSessionProperties(sd_bus_message* message) {
@@ -43,7 +49,7 @@ void ReadSessionProperties(sd_bus_message* message) {
     const bool locked = std::strcmp(name, "LockedHint") == 0;
     const bool active = std::strcmp(name, "Active") == 0;
     if ((locked || active) && sd_bus_message_read(message, "v", "b", &value) >= 0) {
-      SetAway(locked ? AwaySource::Locked : AwaySource::NotAtConsole, locked == (value != 0));
+      SetAway(locked ? lockedHint : inactive, locked == (value != 0));
     } else if (sd_bus_message_skip(message, "v") < 0) {
       return;
     }
@@ -137,7 +143,7 @@ class Logind {
     int starting = 0;
     if (sd_bus_message_read_basic(message, SD_BUS_TYPE_BOOLEAN, &starting) < 0) return 0;
     auto* logind = static_cast<Logind*>(self);
-    SetAway(AwaySource::Sleeping, starting != 0);
+    SetAway(prepareForSleep, starting != 0);
     if (starting != 0) {
       // The lamp is dark: the system may sleep.
       logind->ReleaseInhibitor();
@@ -158,10 +164,7 @@ class Logind {
 };
 
 void ForgetLogind() {
-  for (const AwaySource source :
-       {AwaySource::Locked, AwaySource::NotAtConsole, AwaySource::Sleeping}) {
-    SetAway(source, false);
-  }
+  for (AwaySource* source : {&lockedHint, &inactive, &prepareForSleep}) SetAway(*source, false);
 }
 
 [[noreturn]] void FollowForGood() {
