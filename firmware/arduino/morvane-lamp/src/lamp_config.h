@@ -3,7 +3,8 @@
 
 #include <stdint.h>
 
-// Build-time choices of the LED; the CMake options MORVANE_LAMP_* set these.
+// Build-time choices of the LED. The bare firmware's CMake options MORVANE_LAMP_* and the
+// sketch's make variables LAMP_* set these; in the Arduino IDE, change the defaults here.
 #ifndef LAMP_COMMON_ANODE
 #define LAMP_COMMON_ANODE 0
 #endif
