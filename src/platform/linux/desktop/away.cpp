@@ -3,9 +3,9 @@
 // asked each cycle.
 #include "platform/away.h"
 
-#include "platform/platform.h"
 #include "platform/linux/desktop/lasting_bus.h"
 #include "platform/linux/desktop/logind.h"
+#include "platform/platform.h"
 
 namespace platform {
 namespace {
@@ -23,7 +23,9 @@ void WatchAway(PortHandle port) {
   desktop::FollowLogind();
 }
 
-AwayState Away() {
+// Nothing is noted: no request is refused for good here, as logind's thread
+// connects again by itself and GNOME's lock screen is asked each cycle.
+AwayState Away(SourceReplies* /*asked*/) {
   SetAway(AwaySource::ScreenLocked, GnomeScreenLocked());
   return AwayNow();
 }
