@@ -404,6 +404,16 @@ class MonitoringTest(WineScenario):
                 self.assertEqual(output, sjis(up_to_monitoring() + END))
                 board.close()
 
+    def test_log_off_during_a_failures_pause_ends_it_with_the_failures_status(self):
+        # The session window, made as the pause begins, hears it at once.
+        plug_in(Device("COM3", UNO))
+        run = self.start()
+        run.wait_for(opening("COM3") + OPEN_FAILED)
+        run_helper("end_session.exe", "morvane.exe", "logoff")
+        self.assertFalse(run.still_running_after(5), run.text())
+        _, status = run.finish()
+        self.assertEqual(status, 1)
+
 
 class ProbeTest(WineScenario):
     def test_the_probe_shows_each_change_and_ends_with_its_summary(self):

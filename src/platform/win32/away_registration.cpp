@@ -109,10 +109,13 @@ void HearAwayMessages(HWND window) {
   // Without the notifications a lock taken from the start would never end.
   if (session != ERROR_SUCCESS) return;
   // Asked after the registration, and before the window's messages are
-  // handled: a change meanwhile is handled after this and wins.
+  // handled: a change meanwhile is handled after this and wins. Neither can
+  // be away before the registration, so only what is away is set: a
+  // failure's pause, which claimed the end and so holds every other
+  // thread's SetAway for good, does not hold up this window then.
   const SessionAway away = AwayAtStart(QuerySession());
-  SetAway(AwaySource::Locked, away.locked);
-  SetAway(AwaySource::NotAtConsole, away.notAtConsole);
+  if (away.locked) SetAway(AwaySource::Locked, true);
+  if (away.notAtConsole) SetAway(AwaySource::NotAtConsole, true);
 }
 
 }  // namespace platform

@@ -115,29 +115,33 @@ void WatchSession(std::promise<void> started) {
   }
 }
 
-// 0, or why the routine could not be installed.
-DWORD Install() {
+struct Installed {
+  DWORD error = ERROR_SUCCESS;  // or why the routine could not be installed
+  // Ready once the session window hears of everything it can, or cannot be
+  // made.
+  std::shared_future<void> windowHeard;
+};
+
+Installed Install() {
   if (!SetConsoleCtrlHandler(OnConsoleEvent, TRUE)) {
-    return GetLastError();
+    return {.error = GetLastError()};
   }
+  Installed installed;
   try {
     std::promise<void> started;
-    const std::future<void> heard = started.get_future();
+    installed.windowHeard = started.get_future().share();
     std::thread(WatchSession, std::move(started)).detach();
-    // So that the first cycle finds the session as it is: a program started
-    // behind the lock screen lights no lamp there.
-    heard.wait_for(kWindowStartWait);
   } catch (const std::system_error&) {
     // Without the window the console's own events still arrive.
   }
-  return ERROR_SUCCESS;
+  return installed;
 }
 
 // The routine and the window are set up once, by the first that needs them,
 // however often the handler is replaced.
-DWORD InstallError() {
-  static const DWORD error = Install();
-  return error;
+const Installed& Installation() {
+  static const Installed installed = Install();
+  return installed;
 }
 
 }  // namespace
@@ -148,14 +152,18 @@ void ConsoleEventsEndWith(int status) {
   PauseStatus().store(status);
   // Without the routine the system's default handling ends the process at
   // once.
-  InstallError();
+  Installation();
 }
 
 }  // namespace win32
 
 bool InstallEventHandler(EventHandler handler, SystemError& error) {
   CurrentHandler().store(handler);
-  error.code = InstallError();
+  const Installed& installed = Installation();
+  error.code = installed.error;
+  // So that the first cycle finds the session as it is: a program started
+  // behind the lock screen lights no lamp there.
+  if (installed.windowHeard.valid()) installed.windowHeard.wait_for(kWindowStartWait);
   return error.code == ERROR_SUCCESS;
 }
 
