@@ -200,7 +200,9 @@ KeyboardReach ReachOfKeyboard();
 // True when Esc was pressed since the previous call.
 bool EscPressedSinceLastQuery();
 // Asked right after an Esc press: whether Shift is down (where key events
-// are queued, whether it was down at that press).
+// are queued, whether it was down at that press). On Windows not while Ctrl,
+// Alt or the Windows key is down beside it: those make the keys another
+// shortcut, Ctrl+Shift+Esc Task Manager's.
 bool ShiftIsDown();
 
 enum class Toggle : std::uint8_t { Off, On, Unknown };
@@ -251,8 +253,9 @@ KeysDown KeysDownNow(SourceReplies* asked = nullptr);
 // for a cycle to do it.
 void WatchAway(PortHandle port);
 
-// The reasons under way now.
-AwayState Away();
+// The reasons under way now. A request to hear of them that the system
+// refused is noted on asked.
+AwayState Away(SourceReplies* asked = nullptr);
 
 // WriteByte for a byte that shows the keyboard's state: skipped (and true)
 // while the computer is away, decided under the lock under which the lamp

@@ -210,6 +210,6 @@ ImeReading ForegroundIme(SourceReplies* /*asked*/) { return State().current.ime;
 bool ScreenSaverRunning(SourceReplies* /*asked*/) { return State().current.screenSaver; }
 KeysDown KeysDownNow(SourceReplies* /*asked*/) { return {}; }
 void WatchAway(PortHandle port) { State().awayWatched = port; }
-AwayState Away() { return State().current.away; }
+AwayState Away(SourceReplies* /*asked*/) { return State().current.away; }
 
 }  // namespace platform

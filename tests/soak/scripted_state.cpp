@@ -67,6 +67,6 @@ bool ScreenSaverRunning(SourceReplies* /*asked*/) { return StateByte(2) == '1'; 
 KeysDown KeysDownNow(SourceReplies* /*asked*/) { return {}; }
 
 void WatchAway(PortHandle /*port*/) {}
-AwayState Away() { return {}; }
+AwayState Away(SourceReplies* /*asked*/) { return {}; }
 
 }  // namespace platform

@@ -42,10 +42,12 @@ TEST(ProbeLineTest, NamesWhyASourceGaveNoAnswer) {
                                 {"a", Reply::TimedOut, "1460"},
                                 {"b", Reply::Refused, "5"}};
   reading.away = {AwayReason::Locked, AwayReason::Sleeping};
+  reading.awaySources = {{"WTSRegisterSessionNotification", Reply::Failed, "1702"}};
   EXPECT_EQ(FormatReading(reading),
             "Caps Lock=不明 [Xkb: 接続できません]  Esc=押下  Shift=押下  IME=オフ  "
             "スクリーンセイバー=動作中 [MIT-SCREEN-SAVER: なし, org.freedesktop.ScreenSaver: 失敗 "
-            "(x.Error), a: 時間切れ, b: 拒否されました]  不在=ロック中、スリープ");
+            "(x.Error), a: 時間切れ, b: 拒否されました]  不在=ロック中、スリープ "
+            "[WTSRegisterSessionNotification: 失敗 (1702)]");
 
   reading.ime = {.query = ImeQuery::TimedOut, .status = {.openStatus = 1, .conversionMode = 0x19}};
   EXPECT_NE(FormatReading(reading).find("IME=なし"), std::string::npos);
@@ -67,10 +69,11 @@ TEST(ProbeLineTest, TheSummaryCountsEachSourceThatGaveNoAnswerByHow) {
   reading.screenSaverSources = {{"SPI_GETSCREENSAVERRUNNING", Reply::Answered, "0"}};
   tally.Add(reading);
   reading.imeSources = {{"fcitx5", Reply::NotReachable, ""}};
+  reading.awaySources = {{"WTSRegisterSessionNotification", Reply::Failed, "1702"}};
   tally.Add(reading);
   EXPECT_EQ(tally.Summary(),
             "終了します。3回読み取り、読めなかったもの: fcitx5 (接続できません) 2回、"
-            "fcitx5 (時間切れ) 1回\n");
+            "fcitx5 (時間切れ) 1回、WTSRegisterSessionNotification (失敗) 1回\n");
 }
 
 }  // namespace

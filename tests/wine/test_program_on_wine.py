@@ -313,10 +313,13 @@ class MonitoringTest(WineScenario):
         self.assertEqual(output, sjis(BANNER + found("COM3") + opened("COM3")))
         self.assertEqual(bytes(board.received), b"")
 
-    def test_shift_esc_ends_it_dark_and_esc_alone_does_not(self):
+    def test_shift_esc_ends_it_dark_and_esc_alone_or_with_ctrl_does_not(self):
         board = self.board()
         run = self.run_to_monitoring(board)
         run_helper("press_keys.exe", "esc")
+        self.assertTrue(run.still_running_after(0.5))
+        # Task Manager's shortcut.
+        run_helper("press_keys.exe", "ctrl+shift+esc")
         self.assertTrue(run.still_running_after(0.5))
         run_helper("press_keys.exe", "shift+esc")
         output = self.assert_ends_dark(run, board)
@@ -352,12 +355,14 @@ class MonitoringTest(WineScenario):
 
     def test_a_locked_session_a_console_left_and_sleep_keep_the_lamp_dark(self):
         # While away each cycle sends the off bytes alone, as for the screen
-        # saver; each period is announced once, and nothing when it ends.
+        # saver; each period is announced once, and nothing when it ends. A
+        # resume that never comes (Modern Standby's, early after log-on): the
+        # unlock ends the sleep.
         board = self.board()
         run = self.run_to_monitoring(board)
         lamp = MONITORED
         for leave, back in (("lock", "unlock"), ("disconnect", "connect"),
-                            ("suspend", "resume")):
+                            ("suspend", "resume"), ("suspend", "unlock")):
             with self.subTest(leave):
                 handled = run_helper("tell_away.exe", "morvane.exe", leave)
                 if leave == "suspend":
@@ -371,7 +376,23 @@ class MonitoringTest(WineScenario):
                 board.wait_for_bytes(lamp)
         run.ctrl_c()
         output = self.assert_ends_dark(run, board, lamp)
-        self.assertEqual(output, sjis(up_to_monitoring() + LOCKED + LOCKED + SLEEPING + END))
+        self.assertEqual(
+            output, sjis(up_to_monitoring() + LOCKED + LOCKED + SLEEPING + SLEEPING + END))
+
+    def test_the_session_window_thread_is_time_critical_and_polling_stays_idle(self):
+        # Sleep's lamp-off and the session's end come from the window's
+        # thread, which an idle-class thread's priority could leave waiting
+        # seconds under load.
+        board = self.board()
+        run = self.run_to_monitoring(board)
+        printed = run_helper("thread_priorities.exe", "morvane.exe")
+        priority_class, window, *others = re.findall(
+            rb"^0x[0-9a-f]+(?: -?[0-9]+)+", printed, re.M)[-1].split()
+        self.assertEqual(priority_class, b"0x40")  # IDLE_PRIORITY_CLASS
+        self.assertEqual(window, b"15")  # THREAD_PRIORITY_TIME_CRITICAL
+        self.assertTrue(others and all(int(other) <= 0 for other in others), printed)
+        run.ctrl_c()
+        self.assert_ends_dark(run, board)
 
     def test_log_off_and_shut_down_end_it_dark(self):
         for ending in ("logoff", "shutdown"):
@@ -382,6 +403,16 @@ class MonitoringTest(WineScenario):
                 output = self.assert_ends_dark(run, board)
                 self.assertEqual(output, sjis(up_to_monitoring() + END))
                 board.close()
+
+    def test_log_off_during_a_failures_pause_ends_it_with_the_failures_status(self):
+        # The session window, made as the pause begins, hears it at once.
+        plug_in(Device("COM3", UNO))
+        run = self.start()
+        run.wait_for(opening("COM3") + OPEN_FAILED)
+        run_helper("end_session.exe", "morvane.exe", "logoff")
+        self.assertFalse(run.still_running_after(5), run.text())
+        _, status = run.finish()
+        self.assertEqual(status, 1)
 
 
 class ProbeTest(WineScenario):

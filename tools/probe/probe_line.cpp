@@ -101,6 +101,7 @@ std::string FormatReading(const ProbeReading& reading) {
   line += Sources(reading.screenSaverSources);
   line += "  不在=";
   line += AwayWords(reading.away);
+  line += Sources(reading.awaySources);
   return line;
 }
 
@@ -114,7 +115,7 @@ std::string FormatTimeStamp(int hour, int minute, int second, int millisecond) {
 void Tally::Add(const ProbeReading& reading) {
   ++readings_;
   for (const auto* sources : {&reading.keySources, &reading.capsLockSources, &reading.imeSources,
-                              &reading.screenSaverSources}) {
+                              &reading.screenSaverSources, &reading.awaySources}) {
     Count(*sources);
   }
 }

@@ -19,6 +19,7 @@ struct ProbeReading {
   bool screenSaver = false;
   platform::SourceReplies screenSaverSources;
   platform::AwayState away;
+  platform::SourceReplies awaySources;
 };
 
 // "Caps Lock=オン [Xkb: 0x2]  Esc=-  Shift=- [XQueryKeymap]  IME=...": each

@@ -30,7 +30,7 @@ ProbeReading ReadAsTheMonitorDoes() {
   reading.screenSaver = platform::ScreenSaverRunning(&reading.screenSaverSources);
   reading.capsLock = platform::CapsLock(&reading.capsLockSources);
   reading.ime = platform::ForegroundIme(&reading.imeSources);
-  reading.away = platform::Away();
+  reading.away = platform::Away(&reading.awaySources);
   return reading;
 }
 

@@ -2,15 +2,30 @@
 
 #include <wtsapi32.h>
 
+#include <atomic>
+#include <string>
+#include <string_view>
+
 #include "platform/away.h"
+#include "platform/source_replies.h"
 
 namespace platform {
 namespace {
 
-// GUID_CONSOLE_DISPLAY_STATE: its data says 0 off, 1 on, 2 dimmed.
-constexpr GUID kConsoleDisplayState = {
-    0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
 constexpr DWORD kDisplayOff = 0;
+constexpr DWORD kDisplayOn = 1;
+
+// What the session window's registrations came to; written by its thread,
+// read by the probe's.
+struct Registrations {
+  std::atomic<DWORD> session{ERROR_SUCCESS};
+  std::atomic<DWORD> display{ERROR_SUCCESS};
+};
+
+Registrations& Recorded() {
+  static Registrations registrations;
+  return registrations;
+}
 
 // The sources that the messages below set, each apart (see AwaySource).
 constinit AwaySource sessionLock(AwayReason::Locked);
@@ -18,11 +33,19 @@ constinit AwaySource consoleDisconnect(AwayReason::Locked);
 constinit AwaySource displayState(AwayReason::DisplayOff);
 constinit AwaySource suspend(AwayReason::Sleeping);
 
+// On Modern Standby machines the suspend and resume messages do not come
+// for a while after boot and log-on: a resume missed would leave the lamp
+// dark for good. Whoever turns the display on or unlocks is back from sleep.
+void Awake() { SetAway(suspend, false); }
+
 void OnSessionChange(WPARAM change) {
   switch (change) {
     case WTS_SESSION_LOCK:
+      SetAway(sessionLock, true);
+      break;
     case WTS_SESSION_UNLOCK:
-      SetAway(sessionLock, change == WTS_SESSION_LOCK);
+      SetAway(sessionLock, false);
+      Awake();
       break;
     case WTS_CONSOLE_DISCONNECT:
     case WTS_CONSOLE_CONNECT:
@@ -43,6 +66,7 @@ void OnPowerSetting(LPARAM lParam) {
   DWORD state = 0;
   CopyMemory(&state, setting->Data, sizeof(state));
   SetAway(displayState, state == kDisplayOff);
+  if (state == kDisplayOn) Awake();
 }
 
 void OnPowerBroadcast(WPARAM event, LPARAM lParam) {
@@ -52,7 +76,7 @@ void OnPowerBroadcast(WPARAM event, LPARAM lParam) {
       break;
     case PBT_APMRESUMEAUTOMATIC:
     case PBT_APMRESUMESUSPEND:
-      SetAway(suspend, false);
+      Awake();
       break;
     case PBT_POWERSETTINGCHANGE:
       OnPowerSetting(lParam);
@@ -62,12 +86,13 @@ void OnPowerBroadcast(WPARAM event, LPARAM lParam) {
   }
 }
 
-}  // namespace
-
-void HearAwayMessages(HWND window) {
-  WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION);
-  RegisterPowerSettingNotification(window, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
+void NoteRefusal(SourceReplies* asked, std::string_view call, DWORD error) {
+  if (error != ERROR_SUCCESS) {
+    Note(asked, call, Reply::Failed, [error] { return std::to_string(error); });
+  }
 }
+
+}  // namespace
 
 std::optional<LRESULT> OnAwayMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -82,10 +107,26 @@ std::optional<LRESULT> OnAwayMessage(UINT message, WPARAM wParam, LPARAM lParam)
   }
 }
 
+void TakeAwayAtStart(const SessionAway& away) {
+  if (away.locked) SetAway(sessionLock, true);
+  if (away.notAtConsole) SetAway(consoleDisconnect, true);
+}
+
+void RecordRegistration(AwayRegistration registration, DWORD error) {
+  (registration == AwayRegistration::Session ? Recorded().session : Recorded().display)
+      .store(error);
+}
+
 // The session window (events.cpp) hears of everything; sleep's lamp-off is
 // sent from its thread.
 void WatchAway(PortHandle port) { DarkenOnAway(port); }
 
-AwayState Away() { return AwayNow(); }
+AwayState Away(SourceReplies* asked) {
+  if (asked != nullptr) {
+    NoteRefusal(asked, "WTSRegisterSessionNotification", Recorded().session.load());
+    NoteRefusal(asked, "RegisterPowerSettingNotification", Recorded().display.load());
+  }
+  return AwayNow();
+}
 
 }  // namespace platform

@@ -2,19 +2,25 @@
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
+#include <future>
 #include <optional>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "platform/platform.h"
-#include "platform/win32/console_events.h"
 #include "platform/win32/away_messages.h"
+#include "platform/win32/console_events.h"
 
 namespace platform {
 namespace {
 
 constexpr wchar_t kSessionWindowClass[] = L"morvane.session";
 constexpr int kNotPausing = -1;
+// How long the start waits for the window to hear of the session: far
+// longer than it takes, unless the session's service is not up yet.
+constexpr auto kWindowStartWait = std::chrono::seconds(2);
 
 std::atomic<EventHandler>& CurrentHandler() {
   static std::atomic<EventHandler> handler{nullptr};
@@ -78,8 +84,15 @@ LRESULT CALLBACK OnSessionMessage(HWND window, UINT message, WPARAM wParam, LPAR
 // Windows sends no log-off or shut-down console event to a process that has
 // loaded user32, as this one has; the session's end reaches it instead as
 // messages to a top-level window. Message-only windows miss them, so the
-// window is an ordinary one that is never shown.
-void WatchSession() {
+// window is an ordinary one that is never shown. started is kept once the
+// window hears of everything it can, and broken where it cannot be made.
+void WatchSession(std::promise<void> started) {
+  // The process runs in the idle class, where a thread under load can wait
+  // seconds, and PBT_APMSUSPEND leaves about 2 s: this thread darkens the
+  // lamp for sleep and ends the program with the session. Time-critical is
+  // base priority 15 even in the idle class; it only waits for messages
+  // otherwise, and the polling stays idle. A refusal leaves it as it was.
+  SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof(windowClass);
@@ -95,30 +108,40 @@ void WatchSession() {
     return;
   }
   HearAwayMessages(window);
+  started.set_value();
   MSG message{};
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     DispatchMessageW(&message);
   }
 }
 
-// 0, or why the routine could not be installed.
-DWORD Install() {
+struct Installed {
+  DWORD error = ERROR_SUCCESS;  // or why the routine could not be installed
+  // Ready once the session window hears of everything it can, or cannot be
+  // made.
+  std::shared_future<void> windowHeard;
+};
+
+Installed Install() {
   if (!SetConsoleCtrlHandler(OnConsoleEvent, TRUE)) {
-    return GetLastError();
+    return {.error = GetLastError(), .windowHeard = {}};
   }
+  Installed installed;
   try {
-    std::thread(WatchSession).detach();
+    std::promise<void> started;
+    installed.windowHeard = started.get_future().share();
+    std::thread(WatchSession, std::move(started)).detach();
   } catch (const std::system_error&) {
     // Without the window the console's own events still arrive.
   }
-  return ERROR_SUCCESS;
+  return installed;
 }
 
 // The routine and the window are set up once, by the first that needs them,
 // however often the handler is replaced.
-DWORD InstallError() {
-  static const DWORD error = Install();
-  return error;
+const Installed& Installation() {
+  static const Installed installed = Install();
+  return installed;
 }
 
 }  // namespace
@@ -129,14 +152,18 @@ void ConsoleEventsEndWith(int status) {
   PauseStatus().store(status);
   // Without the routine the system's default handling ends the process at
   // once.
-  InstallError();
+  Installation();
 }
 
 }  // namespace win32
 
 bool InstallEventHandler(EventHandler handler, SystemError& error) {
   CurrentHandler().store(handler);
-  error.code = InstallError();
+  const Installed& installed = Installation();
+  error.code = installed.error;
+  // So that the first cycle finds the session as it is: a program started
+  // behind the lock screen lights no lamp there.
+  if (installed.windowHeard.valid()) installed.windowHeard.wait_for(kWindowStartWait);
   return error.code == ERROR_SUCCESS;
 }
 

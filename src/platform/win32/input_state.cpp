@@ -62,6 +62,13 @@ Reply ReplyFor(ImeQuery query) {
   }
 }
 
+// With one of these down, Shift and Esc are another shortcut: Ctrl+Shift+Esc
+// opens Task Manager, Alt+Shift+Esc switches windows.
+bool OtherModifierDown() {
+  return GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0 || GetKeyState(VK_LWIN) < 0 ||
+         GetKeyState(VK_RWIN) < 0;
+}
+
 ImeQuery AskImeWindow(HWND imeWindow, const ImeRequest& request, std::int64_t& answer,
                       SourceReplies* asked) {
   DWORD_PTR result = 0;
@@ -108,7 +115,8 @@ KeyboardReach ReachOfKeyboard() { return KeyboardReach::Full; }
 
 bool EscPressedSinceLastQuery() { return (GetAsyncKeyState(VK_ESCAPE) & 1) != 0; }
 
-bool ShiftIsDown() { return GetKeyState(VK_SHIFT) < 0; }
+// Asked only after Shift, as Shift only after an Esc press.
+bool ShiftIsDown() { return GetKeyState(VK_SHIFT) < 0 && !OtherModifierDown(); }
 
 Toggle CapsLock(SourceReplies* asked) {
   const SHORT state = GetKeyState(VK_CAPITAL);

@@ -1,9 +1,10 @@
 // Types keys into the Wine desktop the way a keyboard would, for a program
 // under test that reads the keyboard's state while it runs.
 //
-//   press_keys capslock    toggles Caps Lock
-//   press_keys esc         Esc alone
-//   press_keys shift+esc   Esc while Shift is held
+//   press_keys capslock         toggles Caps Lock
+//   press_keys esc              Esc alone
+//   press_keys shift+esc        Esc while Shift is held
+//   press_keys ctrl+shift+esc   Esc while Ctrl and Shift are held
 #include <windows.h>
 
 #include <cstdio>
@@ -12,9 +13,9 @@
 
 namespace {
 
-// Long enough for the 100 ms poll to see Shift still down after the Esc
-// press, even on a busy machine.
-constexpr DWORD kShiftHoldMs = 1000;
+// Long enough for the 100 ms poll to see the held keys still down after the
+// Esc press, even on a busy machine.
+constexpr DWORD kHoldMs = 1000;
 
 INPUT Key(WORD virtualKey, bool up) {
   INPUT input{};
@@ -37,19 +38,24 @@ bool Send(std::vector<INPUT> inputs) {
 
 bool Tap(WORD virtualKey) { return Send({Key(virtualKey, false), Key(virtualKey, true)}); }
 
-bool ShiftEsc() {
-  if (!Send({Key(VK_SHIFT, false), Key(VK_ESCAPE, false), Key(VK_ESCAPE, true)})) {
-    return false;
-  }
-  Sleep(kShiftHoldMs);
-  return Send({Key(VK_SHIFT, true)});
+// Presses held in order, Esc tapped, then the held keys let go in reverse.
+bool EscHolding(const std::vector<WORD>& held) {
+  std::vector<INPUT> presses;
+  for (const WORD key : held) presses.push_back(Key(key, false));
+  presses.push_back(Key(VK_ESCAPE, false));
+  presses.push_back(Key(VK_ESCAPE, true));
+  if (!Send(presses)) return false;
+  Sleep(kHoldMs);
+  std::vector<INPUT> releases;
+  for (auto key = held.rbegin(); key != held.rend(); ++key) releases.push_back(Key(*key, true));
+  return Send(releases);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 2) {
-    (void)std::fprintf(stderr, "usage: press_keys capslock|esc|shift+esc\n");
+    (void)std::fprintf(stderr, "usage: press_keys capslock|esc|shift+esc|ctrl+shift+esc\n");
     return 2;
   }
   bool sent = false;
@@ -58,7 +64,9 @@ int main(int argc, char** argv) {
   } else if (std::strcmp(argv[1], "esc") == 0) {
     sent = Tap(VK_ESCAPE);
   } else if (std::strcmp(argv[1], "shift+esc") == 0) {
-    sent = ShiftEsc();
+    sent = EscHolding({VK_SHIFT});
+  } else if (std::strcmp(argv[1], "ctrl+shift+esc") == 0) {
+    sent = EscHolding({VK_CONTROL, VK_SHIFT});
   } else {
     (void)std::fprintf(stderr, "press_keys: unknown keys %s\n", argv[1]);
     return 2;

@@ -115,6 +115,17 @@ int main() {
       [] { Check(Power(PBT_APMSUSPEND) == TRUE, "suspend answer"); },
       [] { Power(PBT_APMRESUMESUSPEND); });
 
+  // A resume that never comes: the display coming on, or the unlock, ends
+  // the sleep; dimmed does not.
+  Power(PBT_APMSUSPEND);
+  Display(GUID_CONSOLE_DISPLAY_STATE, 2);
+  Check(platform::Away().Has(platform::AwayReason::Sleeping), "dimmed after a suspend");
+  Display(GUID_CONSOLE_DISPLAY_STATE, 1);
+  Check(Nobody(), "the display on after a suspend");
+  Power(PBT_APMSUSPEND);
+  Session(WTS_SESSION_UNLOCK);
+  Check(Nobody(), "the unlock after a suspend");
+
   // Dimmed is not off; another setting's record is not the display's.
   Display(GUID_CONSOLE_DISPLAY_STATE, 2);
   Check(Nobody(), "dimmed");
@@ -139,6 +150,18 @@ int main() {
   Check(Nobody(), "back at the console");
 
   Check(!platform::OnAwayMessage(WM_QUERYENDSESSION, 0, 0), "other messages pass");
+
+  // A registration still refused is noted for morvane-probe; one made, not.
+  platform::RecordRegistration(platform::AwayRegistration::Session, RPC_S_INVALID_BINDING);
+  platform::SourceReplies asked;
+  platform::Away(&asked);
+  Check(asked.size() == 1 && asked[0].source == "WTSRegisterSessionNotification" &&
+            asked[0].reply == platform::Reply::Failed && asked[0].value == "1702",
+        "a refused registration noted");
+  platform::RecordRegistration(platform::AwayRegistration::Session, ERROR_SUCCESS);
+  asked.clear();
+  platform::Away(&asked);
+  Check(asked.empty(), "a registration made not noted");
   (void)std::printf("%d failed\n", failures);
   return failures;
 }

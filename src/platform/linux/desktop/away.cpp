@@ -26,7 +26,9 @@ void WatchAway(PortHandle port) {
   desktop::FollowLogind();
 }
 
-AwayState Away() {
+// Nothing is noted: no request is refused for good here, as logind's thread
+// connects again by itself and GNOME's lock screen is asked each cycle.
+AwayState Away(SourceReplies* /*asked*/) {
   SetAway(gnomeLockScreen, GnomeScreenLocked());
   return AwayNow();
 }
