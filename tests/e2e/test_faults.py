@@ -143,7 +143,7 @@ class FaultTest(unittest.TestCase):
         out = self.finish(process)
         self.assertGreaterEqual(time.monotonic() - started, 4.5)
         self.assertTrue(out.endswith(NO_IDENTITY + FINISH + PAUSE), out)
-        self.assertEqual(process.returncode, 1)
+        self.assertEqual(process.returncode, 2)
         self.assertEqual(bytes(board.received), b"")
 
     # ---- a line that another program set up -------------------------------

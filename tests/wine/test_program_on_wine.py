@@ -287,7 +287,7 @@ class SerialLineTest(WineScenario):
         run = self.start()
         self.assert_fails_with(
             run,
-            BANNER + found("COM3") + opened("COM3") + NO_IDENTITY + FINISH)
+            BANNER + found("COM3") + opened("COM3") + NO_IDENTITY + FINISH, status=2)
         self.assertGreaterEqual(time.monotonic() - started, 5.0)
         self.assertEqual(bytes(board.received), b"")
 
