@@ -2,9 +2,10 @@
 #   cmake --preset release && cmake --build --preset release
 #   cpack --preset release
 #   -> build/release/morvane_<version>_<arch>.deb and its .sha256
-# The program and morvane-probe go on the PATH; the user service, the udev
-# rule and the manual pages where systemd, udev and man look; the sample list file and the
-# autostart entry are examples for the user to copy.
+# The program and morvane-probe go on the PATH; the user service and its
+# plug-in target, the udev rule and the manual pages where systemd, udev and
+# man look; the sample list file and the autostart entry are examples for the
+# user to copy.
 set(MORVANE_DEB_MAINTAINER "The morvane developers <morvane@example.org>" CACHE STRING
   "The Maintainer field of the .deb")
 
@@ -21,7 +22,8 @@ function(morvane_gzip source target)
   endif()
 endfunction()
 
-foreach(page morvane.1 morvane-probe.1)
+# The manual pages in English and, as the program speaks it, in Japanese.
+foreach(page morvane.1 morvane-probe.1 ja/morvane.1 ja/morvane-probe.1)
   configure_file(${linux_files}/${page} ${made_files}/${page} @ONLY)
   morvane_gzip(${made_files}/${page} ${made_files}/${page}.gz)
 endforeach()
@@ -51,9 +53,12 @@ foreach(program morvane morvane-probe)
   install(CODE "execute_process(COMMAND ${CMAKE_STRIP} --remove-section=.comment --remove-section=.note
     \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/${program}\" COMMAND_ERROR_IS_FATAL ANY)")
 endforeach()
-install(FILES ${linux_files}/morvane.service DESTINATION lib/systemd/user)
+install(FILES ${linux_files}/morvane.service ${linux_files}/morvane-board.target
+  DESTINATION lib/systemd/user)
 install(FILES ${linux_files}/70-morvane.rules DESTINATION lib/udev/rules.d)
 install(FILES ${made_files}/morvane.1.gz ${made_files}/morvane-probe.1.gz DESTINATION share/man/man1)
+install(FILES ${made_files}/ja/morvane.1.gz ${made_files}/ja/morvane-probe.1.gz
+  DESTINATION share/man/ja/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${made_files}/copyright ${made_files}/changelog.gz
   DESTINATION share/doc/${PROJECT_NAME})
 install(FILES ${PROJECT_SOURCE_DIR}/arduino_portname.txt ${linux_files}/morvane.desktop

@@ -10,8 +10,9 @@ inline constexpr int kStatusSuccess = 0;
 // A failure that may pass by itself (a board unplugged, a resume): a service
 // manager may start the program again.
 inline constexpr int kStatusFailure = 1;
-// Nothing to drive: no list entry, no listed device present, or a device with
-// another identity. Starting again changes nothing until a board is plugged in.
+// Nothing to drive: no list entry, no listed device present, a device with
+// another identity or none, or several listed devices and nobody to choose.
+// Starting again changes nothing until a board is plugged in.
 inline constexpr int kStatusNothingToDrive = 2;
 
 // The line that gives the system's own reason for a failed call.

@@ -1,5 +1,10 @@
 #include "discovery/port_selection.h"
 
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "app/end_routines.h"
 #include "app/globals.h"
 #include "discovery/menu.h"
 #include "discovery/port_names.h"
@@ -26,9 +31,18 @@ void ShowMenu() {
 }
 
 // A choice that no row shows leaves strCOMport empty: the port then fails
-// to open, which tells the user.
+// to open, which tells the user. With nobody to ask (a service, a pipe that
+// has ended) no choice will ever come, and starting again changes nothing.
 void TakeTypedChoice() {
-  strSelect = platform::ReadLine().value_or("");
+  std::optional<std::string> typed = platform::ReadLine();
+  if (!typed) {
+    FailAndExit(
+        "番号が入力されないため、どのArduino(互換機含む)を使うか選べません。\n"
+        "「arduino_portname.txt」には使うボードをひとつだけ記載してください"
+        "(同じ名称のボードが複数あるときは、ひとつだけ接続してください)。\n",
+        kStatusNothingToDrive);
+  }
+  strSelect = std::move(*typed);
   const auto row = discovery::ChooseMenuRow(MenuNumberList, strSelect);
   if (!row) return;
   platform::WriteText("入力された番号は、" + strSelect + "\n");

@@ -21,9 +21,11 @@ std::string ShownIdentity(const std::string& identity) {
 void CheckModuleName() {
   dwRecvSize = 0;
   const auto strInit = ReceiveLine(platform::NowMs() + kIdentityDeadlineMs);
+  // A listed board that does not speak (another sketch on the same board)
+  // says the same whenever it is opened again, and each opening resets it.
   if (!strInit) {
     platform::WriteText("Arduinoから名称を受信できませんでした。\n");
-    FinishAndExit();
+    FinishAndExit(kStatusNothingToDrive);
   }
   platform::WriteText("Arduinoから受信した名称は、「" + ShownIdentity(*strInit) + "」です。\n\n");
   if (*strInit != strModuleName) {

@@ -13,8 +13,8 @@ import unittest
 from harness.board import UNO, FakeBoard
 from harness.program import NO_DESKTOP_SESSION, WorkFolder, wait_for_output
 from harness.texts import (
-    END, FINISH, HOW_TO_END, MODULE_FOUND, NO_IDENTITY, OPEN_FAILED, PAUSE, RECEIVE_FAILED,
-    SEND_FAILED, opening, reason)
+    END, FINISH, HOW_TO_END, IDENTITY, MODULE_FOUND, NO_IDENTITY, OPEN_FAILED, PAUSE,
+    RECEIVE_FAILED, SEND_FAILED, opening, reason)
 
 BINARY = os.environ["MORVANE_BINARY"]
 WRITE_TIMEOUT_S = 1.0
@@ -125,6 +125,30 @@ class FaultTest(unittest.TestCase):
         self.assertFalse(board.line_is_exclusive())
         self.assertIn(OPEN_FAILED + reason(os.strerror(errno.EWOULDBLOCK)), out)
 
+    def test_every_end_leaves_the_line_open_to_the_next_opening(self):
+        # A pseudo-terminal keeps the exclusive flag after its last close: left
+        # set, it would refuse the next opening, the program's own restart too.
+        for end, identity, ending, status in (
+                ("a signal while monitoring", IDENTITY.encode() + b"\r\n", signal.SIGINT, 0),
+                ("a silent board", b"", None, 2),
+                ("a signal before the handshake", b"", signal.SIGTERM, -signal.SIGTERM)):
+            with self.subTest(end):
+                board = FakeBoard(identity=identity, hold_slave=True)
+                self.addCleanup(board.close)
+                work = WorkFolder()
+                self.addCleanup(work.cleanup)
+                process = work.start(BINARY, work.show_ports((UNO, board.path)),
+                                     env=NO_DESKTOP_SESSION)
+                if ending == signal.SIGINT:
+                    wait_for_output(process, HOW_TO_END)
+                elif ending:
+                    self.assertTrue(board.opened.wait(10))
+                if ending:
+                    process.send_signal(ending)
+                self.finish(process)
+                self.assertEqual(process.returncode, status)
+                self.assertFalse(board.line_is_exclusive())
+
     # ---- a board that sends too much --------------------------------------
 
     def test_a_board_that_floods_the_line_after_its_identity(self):
@@ -143,7 +167,7 @@ class FaultTest(unittest.TestCase):
         out = self.finish(process)
         self.assertGreaterEqual(time.monotonic() - started, 4.5)
         self.assertTrue(out.endswith(NO_IDENTITY + FINISH + PAUSE), out)
-        self.assertEqual(process.returncode, 1)
+        self.assertEqual(process.returncode, 2)
         self.assertEqual(bytes(board.received), b"")
 
     # ---- a line that another program set up -------------------------------

@@ -10,8 +10,8 @@ from harness.board import UNO, FakeBoard
 from harness.program import WorkFolder, wait_for_output
 from harness.texts import (
     BANNER, END, FINISH, HOW_TO_END, INSTRUCTIONS, LIST_UNREADABLE, MENU, NO_DISPLAY,
-    NO_IDENTITY, NOT_THE_LAMP, OPEN_FAILED, PAUSE, PORTS_PRESENT, SEND_FAILED, found, handshake,
-    menu_row, named, port_present, reason, selected)
+    NO_IDENTITY, NOBODY_TO_CHOOSE, NOT_THE_LAMP, OPEN_FAILED, PAUSE, PORTS_PRESENT, SEND_FAILED,
+    found, handshake, menu_row, named, port_present, reason, selected)
 
 BINARY = os.environ["MORVANE_BINARY"]
 
@@ -86,7 +86,7 @@ class ProgramTest(unittest.TestCase):
     def test_a_silent_board_fails_after_the_deadline(self):
         self.boards_present((UNO, FakeBoard(identity=b"")))
         started = time.monotonic()
-        self.fails_with(self.start(), NO_IDENTITY + FINISH)
+        self.fails_with(self.start(), NO_IDENTITY + FINISH, status=2)
         self.assertGreaterEqual(time.monotonic() - started, 4.5)
 
     def test_a_board_that_hangs_up_makes_the_next_send_fail(self):
@@ -115,6 +115,15 @@ class ProgramTest(unittest.TestCase):
         time.sleep(0.2)
         self.assertEqual(bytes(second.received), b"rgb")
         self.assertEqual(bytes(first.received), b"")
+
+    def test_the_menu_with_no_input_opens_no_port(self):
+        first, second = FakeBoard(), FakeBoard()
+        self.boards_present((UNO, first), (UNO, second))
+        # Standard input at its end, as a service has it.
+        out = self.fails_with(self.start(), status=2)
+        self.assertTrue(out.endswith(
+            menu_row(2, second.path, UNO) + "\n" + NOBODY_TO_CHOOSE + PAUSE), out)
+        self.assertFalse(first.opened.is_set() or second.opened.is_set())
 
     def test_no_listed_board_lists_the_ports_present(self):
         board = FakeBoard()

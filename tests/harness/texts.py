@@ -70,6 +70,11 @@ MENU = (
     "\nふたつ以上のArduino(互換機含む)が見つかりました。\n"
     "どれを使うか選択してください。\n"
     "数字を入力して[Enter]キーを押してください。\n\n")
+# The menu's end when nobody can type a number (a service, an input at its end).
+NOBODY_TO_CHOOSE = (
+    "番号が入力されないため、どのArduino(互換機含む)を使うか選べません。\n"
+    "「arduino_portname.txt」には使うボードをひとつだけ記載してください"
+    "(同じ名称のボードが複数あるときは、ひとつだけ接続してください)。\n")
 
 # The serial line and the handshake.
 MODULE_FOUND = "モジュールが適切に見つかりました。\n"

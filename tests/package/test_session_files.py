@@ -8,6 +8,7 @@ import tempfile
 import unittest
 
 UNIT = "/usr/lib/systemd/user/morvane.service"
+TARGET = "/usr/lib/systemd/user/morvane-board.target"
 AUTOSTART = "/usr/share/doc/morvane/examples/morvane.desktop"
 GENERATOR = "/usr/lib/systemd/user-generators/systemd-xdg-autostart-generator"
 
@@ -23,11 +24,12 @@ class SessionFilesTest(unittest.TestCase):
         self.folder = tempfile.TemporaryDirectory()
         self.addCleanup(self.folder.cleanup)
 
-    def test_the_user_manager_accepts_the_unit(self):
+    def test_the_user_manager_accepts_the_units(self):
         runtime = os.path.join(self.folder.name, "runtime")
         os.mkdir(runtime, 0o700)
         self.assertEqual(
-            run(["systemd-analyze", "verify", "--user", "--man=no", UNIT], XDG_RUNTIME_DIR=runtime),
+            run(["systemd-analyze", "verify", "--user", "--man=no", UNIT, TARGET],
+                XDG_RUNTIME_DIR=runtime),
             (0, ""))
 
     def test_the_autostart_entry_is_valid(self):

@@ -76,8 +76,8 @@ def rule_problems(output):
     missing = {"uaccess", "seat", "systemd"} - set(tags[len("TAGS="):].split(":"))
     if missing:
         problems.append("tags missing: " + " ".join(sorted(missing)))
-    if "SYSTEMD_USER_WANTS=morvane.service" not in lines:
-        problems.append("the service is not wanted")
+    if "SYSTEMD_USER_WANTS=morvane-board.target" not in lines:
+        problems.append("the plug-in target is not wanted")
     return problems
 
 
@@ -119,7 +119,7 @@ class UdevRuleTest(unittest.TestCase):
         self.assertEqual(result.returncode, 0, result.stderr)
         return result.stdout + result.stderr
 
-    def test_a_lamp_board_is_left_to_the_seat_and_wants_the_service(self):
+    def test_a_lamp_board_is_left_to_the_seat_and_wants_the_plug_in_target(self):
         output = self.udevadm_test()
         self.assertIn(f"Reading rules file: {RULE}", output)
         self.assertEqual(rule_problems(output), [], output)

@@ -73,16 +73,27 @@ TEST_F(PortSelectionTest, TypedVariantsOfANumberChooseItsRow) {
 }
 
 TEST_F(PortSelectionTest, InputThatNamesNoRowLeavesThePortUnchosen) {
-  for (const std::optional<std::string>& typed :
-       {std::optional<std::string>("5"), std::optional<std::string>(""),
-        std::optional<std::string>("abc"), std::optional<std::string>("99999999999999"),
-        std::optional<std::string>()}) {
+  for (const std::string typed : {"5", "", "abc", "99999999999999"}) {
     fake::Reset();
-    if (typed) Fake().typedLines = {*typed};
+    Fake().typedLines = {typed};
     EXPECT_EQ(Select({u"Arduino Uno"}, {"Arduino Uno (COM3)", "Arduino Uno (COM4)"}), 1);
     EXPECT_EQ(strCOMport, u"");
     EXPECT_EQ(Fake().Console().find("入力された番号は"), std::string::npos);
   }
+}
+
+TEST_F(PortSelectionTest, EndOfInputAtTheMenuEndsWithNothingToDrive) {
+  EXPECT_EQ(StatusOf([this] {
+              Select({u"Arduino Uno"}, {"Arduino Uno (COM3)", "Arduino Uno (COM4)"});
+            }),
+            2);
+  EXPECT_TRUE(Fake().Console().ends_with(
+      "[3] COM3 : Arduino Uno\n[4] COM4 : Arduino Uno\n\n"
+      "番号が入力されないため、どのArduino(互換機含む)を使うか選べません。\n"
+      "「arduino_portname.txt」には使うボードをひとつだけ記載してください"
+      "(同じ名称のボードが複数あるときは、ひとつだけ接続してください)。\n"))
+      << Fake().Console();
+  EXPECT_TRUE(Called("pause:2"));
 }
 
 TEST_F(PortSelectionTest, DevicePathsAreNumberedInOrder) {

@@ -14,9 +14,10 @@ import zipfile
 from harness.board import UNO, FakeBoard
 from harness.texts import (
     BANNER, END, FINISH, INSTRUCTIONS, LIST_UNREADABLE, LOCKED, MENU, NO_IDENTITY, NO_SERIAL_PORT,
-    NONE_LISTED, NOT_THE_LAMP, OPEN_FAILED, PORTS_PRESENT, PROBE_ALL_READ, PROBE_BANNER,
-    PROBE_SUMMARY, PROBE_TIME_STAMP, REASON, SAVER, SEND_FAILED, SET_UP_FAILED, SLEEPING, found,
-    handshake, menu_row, named, opened, opening, port_present, selected, skipped_line, typed)
+    NOBODY_TO_CHOOSE, NONE_LISTED, NOT_THE_LAMP, OPEN_FAILED, PORTS_PRESENT, PROBE_ALL_READ,
+    PROBE_BANNER, PROBE_SUMMARY, PROBE_TIME_STAMP, REASON, SAVER, SEND_FAILED, SET_UP_FAILED,
+    SLEEPING, found, handshake, menu_row, named, opened, opening, port_present, selected,
+    skipped_line, typed)
 from program_run import PAUSE_PROMPT, ProgramRun, sjis
 from wine_machine import (
     INSTALL_DIR, PACKAGE, PROBE, PROGRAM, Device, clear_screen_saver_flag, plug_in, run_helper)
@@ -234,6 +235,13 @@ class DiscoveryTest(WineScenario):
         self.assert_ends_dark(run, first)
         self.assertFalse(second.opened.is_set())
 
+    def test_the_menu_with_no_input_opens_no_port(self):
+        first, second = self.board(), self.board()
+        run = self.start_menu(first, second)
+        # finish closes the input before any line is typed.
+        self.assert_fails_with(run, BANNER + TWO_UNOS + NOBODY_TO_CHOOSE, status=2)
+        self.assertFalse(first.opened.is_set() or second.opened.is_set())
+
     def test_a_number_that_no_row_shows_leaves_no_port_to_open(self):
         first, second = self.board(), self.board()
         run = self.start_menu(first, second)
@@ -279,7 +287,7 @@ class SerialLineTest(WineScenario):
         run = self.start()
         self.assert_fails_with(
             run,
-            BANNER + found("COM3") + opened("COM3") + NO_IDENTITY + FINISH)
+            BANNER + found("COM3") + opened("COM3") + NO_IDENTITY + FINISH, status=2)
         self.assertGreaterEqual(time.monotonic() - started, 5.0)
         self.assertEqual(bytes(board.received), b"")
 

@@ -9,4 +9,8 @@ namespace platform::linux_os {
 // ends with its own status when a service manager stops it.
 void EndSignalsEndWith(int status);
 
+// Until the signal thread takes them, an end signal whose action is the
+// default one leaves the serial line as found before it ends the process.
+void LeaveLineAsFoundOnEndSignals();
+
 }  // namespace platform::linux_os

@@ -10,6 +10,7 @@
 
 #include "platform/console_writer.h"
 #include "platform/linux/end_signals.h"
+#include "platform/linux/exclusive_line.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -40,6 +41,7 @@ ConsoleEvent EventFor(int signal) {
 // The default action of a signal that the handler left alone: the process
 // dies of it, or, should that not happen, ends as a shell reports it.
 [[noreturn]] void TakeDefaultAction(int signal) {
+  linux_os::LeaveLineAsFound();
   sigset_t only;
   sigemptyset(&only);
   sigaddset(&only, signal);
@@ -48,6 +50,12 @@ ConsoleEvent EventFor(int signal) {
     ::pause();
   }
   ::_exit(128 + signal);
+}
+
+// Runs as a signal handler: only calls that are safe there.
+void LeaveLineThenDie(int signal) {
+  linux_os::LeaveLineAsFound();
+  if (std::raise(signal) != 0) ::_exit(128 + signal);
 }
 
 std::atomic<EventHandler>& InstalledHandler() {
@@ -125,6 +133,22 @@ void EndSignalsEndWith(int status) {
   // Without the thread the system's default handling ends the process at
   // once, by the signal.
   SignalThreadError();
+}
+
+void LeaveLineAsFoundOnEndSignals() {
+  const sigset_t signals = EndSignals();
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction current {};
+    // An ignored signal (nohup) stays ignored.
+    if (sigaction(signal, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) continue;
+    struct sigaction leaving {};
+    leaving.sa_handler = LeaveLineThenDie;
+    leaving.sa_mask = signals;
+    // The default action again at once, so that the signal raised again ends
+    // the process as soon as the handler returns.
+    leaving.sa_flags = SA_RESETHAND;
+    sigaction(signal, &leaving, nullptr);
+  }
 }
 
 }  // namespace linux_os

@@ -9,6 +9,7 @@
 
 #include "platform/console_writer.h"
 #include "platform/linux/cycle_budget.h"
+#include "platform/linux/exclusive_line.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -33,6 +34,7 @@ bool StartedAsService() {
 }
 
 void EndProcess(int status) {
+  linux_os::LeaveLineAsFound();
   detail::WaitForConsole(kLastTextWaitMs);
   // _exit leaves alone the state that another thread may still be using.
   ::_exit(status);

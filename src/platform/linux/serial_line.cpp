@@ -8,9 +8,12 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 
 #include "platform/away.h"
+#include "platform/linux/end_signals.h"
+#include "platform/linux/exclusive_line.h"
 #include "platform/platform.h"
 #include "platform/write_gate.h"
 
@@ -67,6 +70,19 @@ std::string GroupOf(const std::string& path) {
   return owner != nullptr ? owner->gr_name : std::string();
 }
 
+// The open port whose exclusive flag this program set, for the ends that
+// leave the line as found; -1 when there is none. Atomic, so that a signal
+// handler may take it: whichever end takes it first clears the flag, once.
+std::atomic<int>& OurExclusiveLine() {
+  static std::atomic<int> fd{-1};
+  return fd;
+}
+
+void ClearOurFlag() {
+  const int fd = OurExclusiveLine().exchange(-1);
+  if (fd >= 0) ::ioctl(fd, TIOCNXCL);
+}
+
 // Keeps other programs off the port while it is ours: TIOCEXCL stops their
 // opens, the lock stops those that run as root too. The lock comes first, so
 // that a port another program holds keeps the flags it had; a later failure
@@ -79,7 +95,10 @@ int TakeExclusively(int fd) {
   if (::ioctl(fd, TIOCEXCL) != 0) return errno;
   // Blocking from here on: only the open was to return at once.
   const int flags = ::fcntl(fd, F_GETFL);
-  if (flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0) return 0;
+  if (flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0) {
+    if (wasExclusive == 0) OurExclusiveLine() = fd;
+    return 0;
+  }
   const int error = errno;
   if (wasExclusive == 0) ::ioctl(fd, TIOCNXCL);
   return error;
@@ -117,6 +136,7 @@ PortHandle OpenPort(const std::string& name, OpenFailure& failure) {
     failure.error = ErrorOf(error);
     return kNoPort;
   }
+  linux_os::LeaveLineAsFoundOnEndSignals();
   return HandleFor(fd);
 }
 
@@ -200,6 +220,11 @@ bool WriteByte(PortHandle port, char byte, SystemError& error) {
   return Gate().Through([port, byte, &error] { return WriteHeld(port, byte, error); });
 }
 
-void ClosePort(PortHandle port) { ::close(Descriptor(port)); }
+void ClosePort(PortHandle port) {
+  ClearOurFlag();
+  ::close(Descriptor(port));
+}
+
+void linux_os::LeaveLineAsFound() { ClearOurFlag(); }
 
 }  // namespace platform
