@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "monitor/cycle_decisions.h"
+#include "text/utf.h"
 
 namespace {
 
@@ -32,6 +33,10 @@ std::string_view ReplyWord(Reply reply) {
 
 bool IsMiss(Reply reply) { return reply != Reply::Answered && reply != Reply::Nothing; }
 
+// A source's value (a window title, an engine's name) as it may be shown on
+// a terminal.
+std::string Shown(std::string_view value) { return text::TerminalSafe(value); }
+
 // " [fcitx5: 2, IBus: 接続できません]"; nothing without sources.
 std::string Sources(const platform::SourceReplies& sources) {
   std::string text;
@@ -39,12 +44,14 @@ std::string Sources(const platform::SourceReplies& sources) {
     text += text.empty() ? " [" : ", ";
     text += source.source;
     if (source.reply == Reply::Answered) {
-      if (!source.value.empty()) text += ": " + source.value;
+      if (!source.value.empty()) text += ": " + Shown(source.value);
       continue;
     }
     text += ": ";
     text += ReplyWord(source.reply);
-    if (source.reply == Reply::Failed && !source.value.empty()) text += " (" + source.value + ")";
+    if (source.reply == Reply::Failed && !source.value.empty()) {
+      text += " (" + Shown(source.value) + ")";
+    }
   }
   return text.empty() ? text : text + "]";
 }

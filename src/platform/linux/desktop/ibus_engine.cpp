@@ -1,21 +1,21 @@
 #include "platform/linux/desktop/ibus_engine.h"
 
 #include <cerrno>
+#include <cstddef>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
+#include "platform/linux/bounded_file.h"
 #include "platform/linux/desktop/ibus_address.h"
 #include "platform/linux/desktop/lasting_bus.h"
 
 namespace platform::desktop {
 namespace {
 
+// The machine's id and IBus's address file: a few lines, in a regular file.
 std::string FileText(const std::string& path) {
-  std::ifstream file(path);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
+  constexpr std::size_t kMostBytes = 4096;
+  int error = 0;
+  return linux_os::ReadBoundedFile(path.c_str(), kMostBytes, error).value_or("");
 }
 
 std::string Environment(const char* name) {
