@@ -122,6 +122,7 @@ std::string FormatTimeStamp(int hour, int minute, int second, int millisecond) {
 }
 
 void Tally::Add(const ProbeReading& reading) {
+  underWay_ = false;
   ++readings_;
   for (const auto* sources : {&reading.keySources, &reading.capsLockSources, &reading.imeSources,
                               &reading.screenSaverSources}) {
@@ -144,14 +145,15 @@ void Tally::Count(const platform::SourceReplies& sources) {
 }
 
 std::string Tally::Summary() const {
-  std::string line = "終了します。" + std::to_string(readings_) + "回読み取り、";
-  if (misses_.empty()) return line + "すべて読めました。\n";
-  line += "読めなかったもの: ";
+  std::string line = "終了します。" + std::to_string(readings_) + "回読み取り";
+  if (misses_.empty() && !underWay_) return line + "、すべて読めました。\n";
+  if (!misses_.empty()) line += "、読めなかったもの: ";
   for (const Miss& miss : misses_) {
     if (&miss != &misses_.front()) line += "、";
     line += miss.source + " (";
     line += ReplyWord(miss.reply);
     line += ") " + std::to_string(miss.times) + "回";
   }
+  if (underWay_) line += "、最後の読み取りは途中で終了しました";
   return line + "\n";
 }

@@ -87,14 +87,15 @@ std::optional<std::string> EngineName(sd_bus_message* reply) {
 
 }  // namespace
 
-std::optional<std::string> IbusGlobalEngine() {
+std::optional<std::string> IbusGlobalEngine(Reply& reply) {
   constexpr Method kGetProperty{"org.freedesktop.IBus", "/org/freedesktop/IBus",
                                 "org.freedesktop.DBus.Properties", "Get"};
   CallError error;
-  const Message reply =
+  const Message answer =
       IbusBus().Call(kGetProperty, error, {"org.freedesktop.IBus", "GlobalEngine"});
-  if (!reply) return std::nullopt;
-  return EngineName(reply.get());
+  reply = answer ? Reply::Failed : ReplyOf(error);
+  if (!answer) return std::nullopt;
+  return EngineName(answer.get());
 }
 
 }  // namespace platform::desktop
