@@ -76,7 +76,7 @@ def main(argv):
                    ("session bus", "IBus", "X display")):
         first, cycles = run(binary, silent, seconds)
         print(f"a cycle with {' + '.join(silent) or 'no source'} silent: "
-              f"first red byte after {ms(first)}, cycles median {ms(statistics.median(cycles))}, "
+              f"first red byte after {ms(max(first, 0))}, cycles median {ms(statistics.median(cycles))}, "
               f"worst {ms(max(cycles))} ({len(cycles)} cycles)")
     return 0
 

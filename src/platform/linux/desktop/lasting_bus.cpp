@@ -1,5 +1,6 @@
 #include "platform/linux/desktop/lasting_bus.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -78,9 +79,10 @@ void LastingBus::Disconnect() {
 }
 
 LastingBus::Asked& LastingBus::AskedOf(const Method& method) {
-  for (const auto& asked : asked_) {
-    if (SameMethod(asked->method, method)) return *asked;
-  }
+  const auto known = std::find_if(asked_.begin(), asked_.end(), [&method](const auto& asked) {
+    return SameMethod(asked->method, method);
+  });
+  if (known != asked_.end()) return **known;
   return *asked_.emplace_back(std::make_unique<Asked>(
       Asked{.method = method, .bus = this, .underWay = false, .reply = nullptr}));
 }

@@ -60,9 +60,17 @@ XServer* Open() {
   XSetIOErrorHandler(IgnoreIoError);
   Display* display = XOpenDisplay(nullptr);
   if (display == nullptr) return nullptr;
-  auto* server =
-      new XServer{display, HasXkb(display), XinputOpcode(display), HasScreenSaver(display), false};
+  auto* server = new XServer{.display = display,
+                             .xkb = false,
+                             .xinputOpcode = std::nullopt,
+                             .screenSaver = false,
+                             .lost = false};
+  // Before the first request: Xlib would end the process on a connection
+  // that breaks without it.
   XSetIOErrorExitHandler(display, MarkLost, server);
+  server->xkb = HasXkb(display);
+  server->xinputOpcode = XinputOpcode(display);
+  server->screenSaver = HasScreenSaver(display);
   return server;
 }
 
