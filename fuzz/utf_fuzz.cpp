@@ -1,4 +1,5 @@
-// The UTF-8 and UTF-16 conversions on any bytes.
+// The UTF-8 and UTF-16 conversions, and the text shown on a terminal, on any
+// bytes.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -31,11 +32,27 @@ void CheckEncoding(std::u16string_view utf16) {
   }
 }
 
+// Whatever a device or the system names, what reaches the terminal is
+// well-formed UTF-8 with no control character, and well-formed text without
+// any comes through unchanged.
+void CheckTerminalSafe(std::string_view utf8) {
+  const std::string safe = text::TerminalSafe(utf8);
+  const auto decoded = text::Utf8ToUtf16(safe);
+  Require(decoded.has_value(), "terminal-safe text is well-formed UTF-8");
+  for (const char16_t unit : *decoded) {
+    Require(unit >= 0x20 && (unit < 0x7F || unit > 0x9F), "terminal-safe text has no control");
+  }
+  if (text::Utf8ToUtf16(utf8) && safe.find("\\x") == std::string::npos) {
+    Require(safe == utf8, "text without controls comes through unchanged");
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   CheckDecoding(bytes);
+  CheckTerminalSafe(bytes);
   std::u16string units(size / 2, u'\0');
   for (std::size_t i = 0; i < units.size(); ++i) {
     units[i] = static_cast<char16_t>(data[2 * i] | (data[2 * i + 1] << 8U));

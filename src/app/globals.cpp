@@ -9,9 +9,11 @@
 // file or the port, and console text would go there.
 const bool kStandardStreamsReady = platform::PrepareStandardStreams();
 const std::string strModuleName = "Lumivantrexial";
+// Constant-initialised, so that it is there before the list file is read.
+std::optional<platform::SystemError> errPortNameList;
 // One byte more than the reader takes, so that it sees when there is more.
 std::istringstream ifsPortNameList(platform::ReadRegularFile("arduino_portname.txt",
-                                                             kListFileBytes + 1));
+                                                             kListFileBytes + 1, errPortNameList));
 std::vector<std::u16string> ArduinoNameList;
 std::vector<std::u16string> PortNameList;
 std::vector<std::u16string> PortNoList;

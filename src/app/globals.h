@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,6 +19,9 @@ extern const std::string strModuleName;
 // before main runs, empty when it is missing or no regular file (read by
 // LoadArduinoNameList).
 extern std::istringstream ifsPortNameList;
+// Why the list file could not be read where it is there, or may be, but
+// cannot be (its reason is shown with the failure); unset otherwise.
+extern std::optional<platform::SystemError> errPortNameList;
 extern std::vector<std::u16string> ArduinoNameList;  // LoadArduinoNameList
 extern std::vector<std::u16string> PortNameList;     // EnumerateSerialPorts
 extern std::vector<std::u16string> PortNoList;       // EnumerateSerialPorts

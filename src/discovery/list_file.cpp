@@ -1,6 +1,7 @@
 #include "discovery/list_file.h"
 
 #include <string>
+#include <string_view>
 
 #include "app/end_routines.h"
 #include "app/globals.h"
@@ -79,12 +80,14 @@ int LoadArduinoNameList() {
     platform::WriteText("「arduino_portname.txt」の 1 MiB を超える部分は読み飛ばしました。\n");
   }
   if (ArduinoNameList.empty()) {
-    FailAndExit(
+    constexpr std::string_view kUnreadable =
         "Arduinoのシリアルポート名一覧が読み込めませんでした。\n"
         "「arduino_portname."
         "txt」ファイルが同じ階層に存在して、かつ中身があることを確認してください。"
-        "\n",
-        kStatusNothingToDrive);
+        "\n";
+    // A file or folder that the user may not read says so in the system's words.
+    if (errPortNameList) FailAndExit(kUnreadable, *errPortNameList, kStatusNothingToDrive);
+    FailAndExit(kUnreadable, kStatusNothingToDrive);
   }
   return 1;
 }

@@ -12,7 +12,9 @@
 
 namespace {
 
-using text::Utf16ToUtf8;
+// A port's number or name, or a typed line, as the console shows it: the
+// system, a device or the user may have put control characters in it.
+std::string Shown(std::u16string_view name) { return text::TerminalSafe(text::Utf16ToUtf8(name)); }
 
 void ShowMenu() {
   platform::WriteText(
@@ -24,7 +26,7 @@ void ShowMenu() {
     // Appended piece by piece: GCC 12 warns falsely on "[" + std::to_string(...).
     std::string line = "[";
     line += std::to_string(MenuNumberList[row]);
-    line += "] " + Utf16ToUtf8(FoundPortNoList[row]) + " : " + Utf16ToUtf8(FoundPortNameList[row]);
+    line += "] " + Shown(FoundPortNoList[row]) + " : " + Shown(FoundPortNameList[row]);
     platform::WriteText(line + "\n");
   }
   platform::WriteText("\n");
@@ -45,9 +47,9 @@ void TakeTypedChoice() {
   strSelect = std::move(*typed);
   const auto row = discovery::ChooseMenuRow(MenuNumberList, strSelect);
   if (!row) return;
-  platform::WriteText("入力された番号は、" + strSelect + "\n");
+  platform::WriteText("入力された番号は、" + text::TerminalSafe(strSelect) + "\n");
   strCOMport = FoundPortNoList[*row];
-  platform::WriteText("選択されたポート番号は、" + Utf16ToUtf8(strCOMport) + "\n");
+  platform::WriteText("選択されたポート番号は、" + Shown(strCOMport) + "\n");
 }
 
 }  // namespace
@@ -77,7 +79,7 @@ int SelectSerialPort() {
   }
   if (FoundPortNoList.size() == 1) {
     strCOMport = FoundPortNoList.front();
-    platform::WriteText("見つけたポート番号は、" + Utf16ToUtf8(strCOMport) + "\n");
+    platform::WriteText("見つけたポート番号は、" + Shown(strCOMport) + "\n");
     return 1;
   }
   ShowMenu();
@@ -89,8 +91,7 @@ std::string DescribePortsPresent() {
   if (PortNoList.empty()) return "シリアルポートがひとつも見つかりませんでした。\n";
   std::string listing = "見つかったシリアルポートの名称は次のとおりです。\n";
   for (std::size_t port = 0; port < PortNoList.size(); ++port) {
-    listing +=
-        "  " + Utf16ToUtf8(PortNoList[port]) + " : " + Utf16ToUtf8(PortNameList[port]) + "\n";
+    listing += "  " + Shown(PortNoList[port]) + " : " + Shown(PortNameList[port]) + "\n";
   }
   return listing;
 }

@@ -52,7 +52,7 @@ std::optional<std::string> ReadLine();
 
 // Waits for a key (a line of at most kInputLineBytes bytes when input is not
 // a terminal); returns at once at end of input, so scripts are never held up.
-// An end event meanwhile (Linux: SIGINT, SIGTERM, SIGHUP; Windows: a console
+// An end event meanwhile (Linux: an end signal, see InstallEventHandler; Windows: a console
 // event, log-off, shut-down) ends the process at once with endStatus.
 void Pause(int endStatus);
 
@@ -68,8 +68,9 @@ enum class ConsoleEvent : std::uint8_t { CtrlC, CtrlBreak, Close, Logoff, Shutdo
 // system's default handling.
 using EventHandler = bool (*)(ConsoleEvent);
 
-// Routes console events (Linux: SIGINT, SIGTERM, SIGHUP) to handler, which
-// runs on a thread of its own. Until this succeeds the system's default
+// Routes console events (Linux: SIGINT, SIGTERM, SIGHUP, SIGQUIT, and every
+// other catchable signal whose default action ends a process) to handler,
+// which runs on a thread of its own. Until this succeeds the system's default
 // handling applies.
 bool InstallEventHandler(EventHandler handler, SystemError& error);
 
@@ -160,9 +161,12 @@ std::vector<std::string> ListPortFriendlyNames();
 // ---- Files -----------------------------------------------------------------
 
 // The first maxBytes bytes of the file at path, as they are; empty when it
-// cannot be opened or is not a regular file (a pipe or a device could keep
-// the reading waiting, or going, for good).
-std::string ReadRegularFile(const char* path, std::size_t maxBytes);
+// cannot be opened or read, or is not a regular file (a pipe or a device could
+// keep the reading waiting, or going, for good). unreadable is set to the
+// system's reason when the file is there, or may be, but cannot be read (no
+// permission on it or its folder); it is left alone when the file is missing.
+std::string ReadRegularFile(const char* path, std::size_t maxBytes,
+                            std::optional<SystemError>& unreadable);
 
 // ---- Keyboard, input method and screen saver ------------------------------
 //

@@ -12,17 +12,18 @@ void EndUnlessSent(bool sent, const platform::SystemError& error) {
   if (!bResult) FailAndExit("装置に信号を送信できませんでした\n", error);
 }
 
-std::string OpenFailureMessage(const std::string& port, const platform::OpenFailure& failure) {
+std::string OpenFailureMessage(const std::string& shownPort, const platform::OpenFailure& failure) {
   std::string message = "入力されたCOMポート番号が開けません。\n" + ReasonLine(failure.error);
   if (!failure.permissionDenied) return message;
-  message += "「" + port + "」を開く権限がありません。";
+  message += "「" + shownPort + "」を開く権限がありません。";
   if (!failure.accessRule.empty()) {
     // Plugged in before the rule was installed, the board has not had it yet.
     message += "udevの規則「" + failure.accessRule +
                "」が、ログインしている利用者に開く権限を与えます。まずボードを抜いて差し直して"
                "ください。それでも開けないときは、";
   }
-  const std::string group = failure.ownerGroup.empty() ? "dialout" : failure.ownerGroup;
+  const std::string group =
+      failure.ownerGroup.empty() ? "dialout" : text::TerminalSafe(failure.ownerGroup);
   message += "グループ「" + group + "」に加わってください（sudo usermod -aG " + group +
              " $USER を実行し、ログインし直してください）。\n";
   return message;
@@ -39,11 +40,13 @@ void SetPortTimeouts(std::uint32_t readTotalMs) {
 
 void OpenSerialPort() {
   const std::string port = text::Utf16ToUtf8(strCOMport);
-  platform::WriteText("ポート番号「" + port + "」を開きます。\n");
+  // The name comes from the system or a device: shown, it steers no terminal.
+  const std::string shownPort = text::TerminalSafe(port);
+  platform::WriteText("ポート番号「" + shownPort + "」を開きます。\n");
 
   platform::OpenFailure failure;
   hComm = platform::OpenPort(port, failure);
-  if (hComm == platform::kNoPort) FailAndExit(OpenFailureMessage(port, failure));
+  if (hComm == platform::kNoPort) FailAndExit(OpenFailureMessage(shownPort, failure));
   platform::WriteText("モジュールが適切に見つかりました。\n");
 
   platform::SystemError error;
@@ -69,16 +72,27 @@ void SendStateCommand(char command) {
 
 std::optional<std::string> ReceiveLine(std::uint64_t deadlineMs) {
   std::string strRet;
+  // Past the deadline the bytes already waiting are still read, with the
+  // shortest wait, so that a program held up meanwhile (stopped, or starved of
+  // the processor) judges what the board sent in time; a board that goes on
+  // sending is cut off after what one receive queue holds.
+  std::uint32_t lateBytes = 0;
   for (;;) {
     const std::uint64_t now = platform::NowMs();
-    if (now >= deadlineMs) return std::nullopt;
-    SetPortTimeouts(static_cast<std::uint32_t>(deadlineMs - now));
+    const bool late = now >= deadlineMs;
+    if (late && lateBytes == kQueueBytes) return std::nullopt;
+    SetPortTimeouts(late ? kShortestReadMs : static_cast<std::uint32_t>(deadlineMs - now));
     platform::SystemError error;
     const platform::ReadOutcome read = platform::ReadByte(hComm, error);
     bRead = read.ok;
     dwRecvSize = read.count;
     if (!bRead) FailAndExit("Recept FAILED\n", error);
-    if (read.count == 0) continue;  // the time-out passed; the deadline decides
+    if (read.count == 0) {
+      // Nothing was waiting: the deadline decides.
+      if (platform::NowMs() >= deadlineMs) return std::nullopt;
+      continue;
+    }
+    if (late) ++lateBytes;
     cRecv = read.byte;
     if (AppendLineByte(strRet, cRecv)) return strRet;
   }

@@ -113,6 +113,12 @@ bool Decode(std::string_view utf8, bool replace, std::u16string& out) {
   return true;
 }
 
+// C0, DEL and C1: the characters that begin or make up terminal control
+// sequences.
+bool IsControl(char32_t codePoint) {
+  return codePoint < 0x20 || (codePoint >= 0x7F && codePoint <= 0x9F);
+}
+
 bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
@@ -157,6 +163,29 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
     pos += length;
   }
   return utf8;
+}
+
+void AppendEscapedByte(std::string& out, unsigned char byte) {
+  static constexpr std::string_view kHex = "0123456789ABCDEF";
+  out += "\\x";
+  out += kHex[byte >> 4U];
+  out += kHex[byte & 0x0FU];
+}
+
+std::string TerminalSafe(std::string_view utf8) {
+  std::string shown;
+  shown.reserve(utf8.size());
+  for (std::size_t pos = 0; pos < utf8.size();) {
+    const Step step = DecodeStep(utf8, pos);
+    const std::string_view piece = utf8.substr(pos, step.length);
+    if (step.codePoint && !IsControl(*step.codePoint)) {
+      shown += piece;
+    } else {
+      for (const char byte : piece) AppendEscapedByte(shown, static_cast<unsigned char>(byte));
+    }
+    pos += step.length;
+  }
+  return shown;
 }
 
 }  // namespace text

@@ -24,4 +24,14 @@ std::string WellFormedUtf8(std::string_view utf8);
 // An unpaired surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view utf16);
 
+// Appends byte as a terminal shows it harmlessly: "\x1B".
+void AppendEscapedByte(std::string& out, unsigned char byte);
+
+// Text from outside the program (names that the system or a device gives, a
+// line typed or read from a file) as it may be shown on a terminal: each
+// control character (C0, DEL and C1) and each byte of an ill-formed piece as
+// \xNN, every other character as it is, so that a name can neither steer the
+// terminal nor lose the characters a user copies from it.
+std::string TerminalSafe(std::string_view utf8);
+
 }  // namespace text

@@ -170,6 +170,22 @@ class FaultTest(unittest.TestCase):
         self.assertEqual(process.returncode, 2)
         self.assertEqual(bytes(board.received), b"")
 
+    # ---- a program held up -------------------------------------------------
+
+    def test_an_identity_that_came_while_the_program_was_stopped_is_taken(self):
+        # The board sends once the line is set up, while the program is
+        # stopped; it goes on only after the deadline has passed.
+        board = FakeBoard(hold_slave=True, delay=0.5)
+        process = self.start(board)
+        self.assertTrue(board.opened.wait(10))
+        process.send_signal(signal.SIGSTOP)
+        self.assertTrue(board.identity_sent.wait(5))
+        time.sleep(5.5)
+        process.send_signal(signal.SIGCONT)
+        wait_for_output(process, HOW_TO_END)
+        process.send_signal(signal.SIGINT)
+        self.ends_with(process, END, 0)
+
     # ---- a line that another program set up -------------------------------
 
     def test_a_line_left_with_flow_control_is_set_whole(self):

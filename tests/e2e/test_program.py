@@ -62,8 +62,10 @@ class ProgramTest(unittest.TestCase):
         time.sleep(0.2)
         self.assertEqual(bytes(board.received), b"rgb")
 
-    def test_sigterm_and_sighup_end_like_sigint(self):
-        for ending in (signal.SIGTERM, signal.SIGHUP):
+    def test_sigterm_sighup_sigquit_and_sigusr1_end_like_sigint(self):
+        # SIGQUIT is Ctrl+\ in the program's terminal; SIGUSR1 stands for the
+        # signals that a stray kill may send.
+        for ending in (signal.SIGTERM, signal.SIGHUP, signal.SIGQUIT, signal.SIGUSR1):
             with self.subTest(signal=ending.name):
                 board = FakeBoard()
                 self.boards_present((UNO, board), tree=ending.name)
@@ -129,6 +131,14 @@ class ProgramTest(unittest.TestCase):
         board = FakeBoard()
         self.boards_present(("USB Serial", board))
         self.fails_with(self.start(), PORTS_PRESENT + port_present(board.path, "USB Serial"), status=2)
+
+    def test_a_product_string_with_escape_sequences_is_listed_escaped(self):
+        board = FakeBoard()
+        self.boards_present(("\x1b[2J\x1b]0;owned\x07Uno\x9b", board))
+        out = self.fails_with(
+            self.start(), port_present(board.path, "\\x1B[2J\\x1B]0;owned\\x07Uno\\xC2\\x9B"),
+            status=2)
+        self.assertEqual([c for c in out if c < " " and c != "\n" or "\x7f" <= c <= "\x9f"], [])
 
     def test_a_missing_list_file_fails_with_its_messages(self):
         os.remove(os.path.join(self.work.path, "arduino_portname.txt"))

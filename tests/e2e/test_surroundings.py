@@ -124,6 +124,18 @@ class SurroundingsTest(unittest.TestCase):
         self.assertEqual(out.decode(), BANNER + LIST_UNREADABLE + PAUSE)
         self.assertEqual(process.returncode, 2)
 
+    def test_a_list_file_that_cannot_be_read_says_why(self):
+        # A loop of links stands for any file there that cannot be read: as
+        # root, a file without permission would still read.
+        path = os.path.join(self.work.path, "arduino_portname.txt")
+        os.remove(path)
+        os.symlink("arduino_portname.txt", path)
+        process = self.start()
+        out, _ = process.communicate(timeout=20)
+        self.assertEqual(out.decode(),
+                         BANNER + LIST_UNREADABLE + reason(os.strerror(errno.ELOOP)) + PAUSE)
+        self.assertEqual(process.returncode, 2)
+
     def test_an_input_that_never_ends_a_line_is_read_only_so_far(self):
         # Two boards: the menu reads a line of NUL bytes, which names no row,
         # so the port fails to open and the failure's pause reads on.

@@ -52,6 +52,7 @@ void Reset() {
   FoundPortNameList.clear();
   MenuNumberList.clear();
   strSelect.clear();
+  errPortNameList.reset();
   hComm = platform::kNoPort;
   bResult = false;
   bRead = false;
@@ -83,7 +84,10 @@ std::string SystemErrorText(SystemError error) { return "reason " + std::to_stri
 
 // Both run before main, when the fake may not have been made yet.
 bool PrepareStandardStreams() { return true; }
-std::string ReadRegularFile(const char* /*path*/, std::size_t /*maxBytes*/) { return {}; }
+std::string ReadRegularFile(const char* /*path*/, std::size_t /*maxBytes*/,
+                            std::optional<SystemError>& /*unreadable*/) {
+  return {};
+}
 
 void WriteText(std::string_view utf8) { Record("text:", utf8); }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -93,6 +94,13 @@ TEST_F(CapsLockLedsTest, WhileNoneReadsLooksAgainOnlyEveryTwoSeconds) {
   fs::create_directories(kRoot / "class/leds/input4::capslock/brightness");
   EXPECT_EQ(ReadNow(), Toggle::Unknown);
   ExpectLitOnlyAtTheNextScan("input3::capslock", nowMs_, Toggle::Unknown);
+}
+
+TEST_F(CapsLockLedsTest, ABrightnessThatIsAPipeIsNoLedAndHoldsNothingUp) {
+  fs::create_directories(kRoot / "class/leds/input3::capslock");
+  ASSERT_EQ(mkfifo((kRoot / "class/leds/input3::capslock/brightness").c_str(), 0600), 0);
+  SetLed("input4::capslock", "1\n");
+  EXPECT_EQ(ReadNow(), Toggle::On);
 }
 
 TEST_F(CapsLockLedsTest, ReadsTheOthersWhenAKeyboardIsUnpluggedAndLaterFindsItsReturn) {

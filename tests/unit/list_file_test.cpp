@@ -76,6 +76,14 @@ TEST_F(ListFileTest, AMissingFileAndACommentOnlyFileEndAlike) {
   EXPECT_TRUE(Called("pause:2"));
 }
 
+TEST_F(ListFileTest, AFileThatCannotBeReadAddsTheSystemsReason) {
+  UseUnreadableListFile(13);
+  EXPECT_EQ(StatusOf([] { LoadArduinoNameList(); }), 2);
+  EXPECT_TRUE(Fake().Console().ends_with("中身があることを確認してください。\n理由: reason 13\n"))
+      << Fake().Console();
+  EXPECT_TRUE(Called("pause:2"));
+}
+
 TEST_F(ListFileTest, ALineOfInvalidUtf8AloneCountsAsNoEntry) {
   UseListFile("\xC0\xAF\n");
   EXPECT_EQ(StatusOf([] { LoadArduinoNameList(); }), 2);

@@ -76,4 +76,26 @@ TEST(ProbeLineTest, TheSummaryCountsEachSourceThatGaveNoAnswerByHow) {
             "fcitx5 (時間切れ) 1回、WTSRegisterSessionNotification (失敗) 1回\n");
 }
 
+TEST(ProbeLineTest, TheSummaryNeverCallsAReadingCutOffByTheEndRead) {
+  Tally tally;
+  tally.Begin();
+  EXPECT_EQ(tally.Summary(), "終了します。0回読み取り、最後の読み取りは途中で終了しました\n");
+  ProbeReading reading;
+  reading.imeSources = {{"fcitx5", Reply::TimedOut, ""}};
+  tally.Add(reading);
+  EXPECT_EQ(tally.Summary(), "終了します。1回読み取り、読めなかったもの: fcitx5 (時間切れ) 1回\n");
+  tally.Begin();
+  EXPECT_EQ(tally.Summary(),
+            "終了します。1回読み取り、読めなかったもの: fcitx5 (時間切れ) 1回、"
+            "最後の読み取りは途中で終了しました\n");
+}
+
+TEST(ProbeLineTest, ASourcesValueReachesTheTerminalWithoutControlCharacters) {
+  ProbeReading reading;
+  reading.imeSources = {{"GetForegroundWindow", Reply::Answered, "\"\x1B]0;owned\a\" (x.exe)"}};
+  EXPECT_NE(FormatReading(reading).find("[GetForegroundWindow: \"\\x1B]0;owned\\x07\" (x.exe)]"),
+            std::string::npos)
+      << FormatReading(reading);
+}
+
 }  // namespace

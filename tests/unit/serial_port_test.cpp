@@ -107,6 +107,16 @@ TEST_F(SerialPortTest, ReceiveLineGivesUpAtTheDeadline) {
   EXPECT_GE(Fake().nowMs, deadline);
 }
 
+TEST_F(SerialPortTest, ReceiveLineReadsWhatWaitsAfterTheDeadlineButNoFlood) {
+  // The program was stopped while the line arrived: the deadline has passed
+  // when it reads on.
+  fake::Receive("Lumi\r");
+  EXPECT_EQ(ReceiveLine(Fake().nowMs - 1), "Lumi");
+  fake::Receive(std::string(3000, '-'));
+  EXPECT_EQ(ReceiveLine(Fake().nowMs - 1), std::nullopt);
+  EXPECT_EQ(Fake().received.size(), 3000 - kQueueBytes);
+}
+
 TEST_F(SerialPortTest, AFailedReadDropsThePartialLine) {
   hComm = static_cast<platform::PortHandle>(7);
   fake::Receive("Lum");

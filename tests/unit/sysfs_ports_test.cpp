@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -216,6 +217,19 @@ TEST_F(SysfsPorts, AnUnreadableUeventLeavesTheNodeNamedByItsEntry) {
   fs::remove(root_ / "class/tty/ttyACM0/uevent");
   Unreadable("class/tty/ttyACM0/uevent");
   EXPECT_EQ(Read(), (Names{"Arduino Uno (/dev/ttyACM0)"}));
+}
+
+// SYSFS_PATH may name any tree: what sysfs never holds there is read no
+// further than a page, and a pipe not at all, where it would wait for good.
+TEST_F(SysfsPorts, ReadsOnlyRegularFilesAndAPageOfEach) {
+  AddAcm("ttyACM0", "1-1", "");
+  ASSERT_EQ(mkfifo((root_ / kHub / "1-1/product").c_str(), 0600), 0);
+  fs::remove(root_ / "class/tty/ttyACM0/uevent");
+  ASSERT_EQ(mkfifo((root_ / "class/tty/ttyACM0/uevent").c_str(), 0600), 0);
+  AddAcm("ttyACM1", "1-2", "Arduino Uno\n");
+  Write("class/tty/ttyACM1/uevent", std::string(4096, '#') + "\nDEVNAME=beyond\n");
+  EXPECT_EQ(Read(),
+            (Names{"Arduino (www.arduino.cc) (/dev/ttyACM0)", "Arduino Uno (/dev/ttyACM1)"}));
 }
 
 }  // namespace

@@ -117,4 +117,26 @@ TEST(Utf16ToUtf8, ReplacesUnpairedSurrogates) {
   }
 }
 
+TEST(TerminalSafe, EscapesEveryControlCharacterAndKeepsEveryOtherOne) {
+  const struct {
+    std::string_view shown;
+    std::string_view safe;
+  } cases[] = {
+      {"Arduino Uno", "Arduino Uno"},
+      {"USB シリアル デバイス", "USB シリアル デバイス"},
+      {"\x1B[2J\x1B]0;owned\a", "\\x1B[2J\\x1B]0;owned\\x07"},
+      {std::string_view("a\0b\r\n\t\x7F", 7), "a\\x00b\\x0D\\x0A\\x09\\x7F"},
+      // C1 as UTF-8 encodes it (CSI, U+009B), and next to it the first
+      // character past C1.
+      {"\xC2\x9B"
+       "2J\xC2\xA0",
+       "\\xC2\\x9B2J\xC2\xA0"},
+      {"\xFF\xE3\x81", "\\xFF\\xE3\\x81"},
+  };
+  for (const auto& [shown, safe] : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::string(shown)));
+    EXPECT_EQ(text::TerminalSafe(shown), safe);
+  }
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "monitor/cycle_decisions.h"
+#include "text/utf.h"
 
 namespace {
 
@@ -31,6 +32,10 @@ std::string_view ReplyWord(Reply reply) {
 
 bool IsMiss(Reply reply) { return reply != Reply::Answered && reply != Reply::Nothing; }
 
+// A source's value (a window title, an engine's name) as it may be shown on
+// a terminal.
+std::string Shown(std::string_view value) { return text::TerminalSafe(value); }
+
 // " [fcitx5: 2, IBus: 接続できません]"; nothing without sources.
 std::string Sources(const platform::SourceReplies& sources) {
   std::string text;
@@ -38,12 +43,14 @@ std::string Sources(const platform::SourceReplies& sources) {
     text += text.empty() ? " [" : ", ";
     text += source.source;
     if (source.reply == Reply::Answered) {
-      if (!source.value.empty()) text += ": " + source.value;
+      if (!source.value.empty()) text += ": " + Shown(source.value);
       continue;
     }
     text += ": ";
     text += ReplyWord(source.reply);
-    if (source.reply == Reply::Failed && !source.value.empty()) text += " (" + source.value + ")";
+    if (source.reply == Reply::Failed && !source.value.empty()) {
+      text += " (" + Shown(source.value) + ")";
+    }
   }
   return text.empty() ? text : text + "]";
 }
@@ -113,6 +120,7 @@ std::string FormatTimeStamp(int hour, int minute, int second, int millisecond) {
 }
 
 void Tally::Add(const ProbeReading& reading) {
+  underWay_ = false;
   ++readings_;
   for (const auto* sources : {&reading.keySources, &reading.capsLockSources, &reading.imeSources,
                               &reading.screenSaverSources, &reading.awaySources}) {
@@ -135,14 +143,15 @@ void Tally::Count(const platform::SourceReplies& sources) {
 }
 
 std::string Tally::Summary() const {
-  std::string line = "終了します。" + std::to_string(readings_) + "回読み取り、";
-  if (misses_.empty()) return line + "すべて読めました。\n";
-  line += "読めなかったもの: ";
+  std::string line = "終了します。" + std::to_string(readings_) + "回読み取り";
+  if (misses_.empty() && !underWay_) return line + "、すべて読めました。\n";
+  if (!misses_.empty()) line += "、読めなかったもの: ";
   for (const Miss& miss : misses_) {
     if (&miss != &misses_.front()) line += "、";
     line += miss.source + " (";
     line += ReplyWord(miss.reply);
     line += ") " + std::to_string(miss.times) + "回";
   }
+  if (underWay_) line += "、最後の読み取りは途中で終了しました";
   return line + "\n";
 }

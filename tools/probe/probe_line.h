@@ -32,8 +32,13 @@ std::string FormatTimeStamp(int hour, int minute, int second, int millisecond);
 // The sources that gave no answer over a run, and how often.
 class Tally {
  public:
+  // A reading begins; until it is added, the run's end comes in the middle
+  // of it.
+  void Begin() { underWay_ = true; }
   void Add(const ProbeReading& reading);
-  // One line: how many readings, and what could not be read.
+  // One line: how many readings, what could not be read, and whether the
+  // end came in the middle of a reading. Never "all read" for a reading that
+  // did not finish.
   std::string Summary() const;
 
  private:
@@ -45,5 +50,6 @@ class Tally {
   void Count(const platform::SourceReplies& sources);
 
   long readings_ = 0;
+  bool underWay_ = false;
   std::vector<Miss> misses_;  // in the order first seen
 };

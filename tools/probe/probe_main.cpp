@@ -75,6 +75,10 @@ int main() {
   platform::WatchAway(platform::kNoPort);
   std::string shown;
   for (;;) {
+    {
+      const std::lock_guard lock(TheRun().mutex);
+      TheRun().tally.Begin();
+    }
     const ProbeReading reading = ReadAsTheMonitorDoes();
     std::string line = FormatReading(reading);
     {

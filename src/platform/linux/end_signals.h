@@ -1,4 +1,5 @@
-// The signals that end the program (SIGINT, SIGTERM, SIGHUP), shared between
+// The signals that end the program (SIGINT, SIGTERM, SIGHUP, SIGQUIT and the
+// other signals whose default action ends a process), shared between
 // the files of the Linux seam.
 #pragma once
 

@@ -1,8 +1,9 @@
-// Console events on Linux: the signals that stand for them (SIGINT, SIGTERM,
-// SIGHUP), taken on a thread of their own.
+// Console events on Linux: the signals that stand for them, taken on a thread
+// of their own.
 #include <pthread.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
 #include <csignal>
 #include <system_error>
@@ -18,12 +19,18 @@ namespace {
 
 constexpr int kNotPausing = -1;
 
+// Every catchable signal whose default action ends the process: SIGINT,
+// SIGTERM and SIGHUP as the user and the service manager send them, SIGQUIT
+// (Ctrl+\) as SIGINT, and the others that a stray kill or a limit may bring.
+// Left to their default, any of them would end the program with the lamp lit.
+// SIGPIPE is ignored from the start (PrepareStandardStreams).
+constexpr std::array kEndSignals{SIGINT,  SIGTERM,   SIGHUP,  SIGQUIT, SIGUSR1, SIGUSR2,
+                                 SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU, SIGXFSZ};
+
 sigset_t EndSignals() {
   sigset_t signals;
   sigemptyset(&signals);
-  sigaddset(&signals, SIGINT);
-  sigaddset(&signals, SIGTERM);
-  sigaddset(&signals, SIGHUP);
+  for (const int signal : kEndSignals) sigaddset(&signals, signal);
   return signals;
 }
 
@@ -31,6 +38,8 @@ ConsoleEvent EventFor(int signal) {
   switch (signal) {
     case SIGINT:
       return ConsoleEvent::CtrlC;
+    case SIGQUIT:
+      return ConsoleEvent::CtrlBreak;
     case SIGHUP:
       return ConsoleEvent::Close;
     default:

@@ -4,13 +4,12 @@
 #include <compare>
 #include <cstddef>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string_view>
 #include <system_error>
 #include <utility>
 
+#include "platform/linux/bounded_file.h"
 #include "text/utf.h"
 
 namespace platform {
@@ -18,26 +17,25 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A file of the tree as sysfs writes it: a regular file of one page at most.
+// nullopt when it is missing, unreadable or anything else (a folder, a pipe).
+std::optional<std::string> ReadSysfsFile(const fs::path& file) {
+  int error = 0;
+  return linux_os::ReadBoundedFile(file.c_str(), linux_os::kSysfsFileBytes, error);
+}
+
 // An attribute's text without its trailing line end and blanks; nullopt when
-// the file is missing, unreadable or blank.
+// the file cannot be read or is blank.
 std::optional<std::string> ReadAttribute(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
+  std::optional<std::string> value = ReadSysfsFile(file);
+  if (!value) {
     return std::nullopt;
   }
-  std::string value;
-  // The buffer throws where a read fails (a folder in the file's place, a
-  // device unplugged while it is read); the stream alone would not.
-  try {
-    value.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  } catch (const std::ios_base::failure&) {
-    return std::nullopt;
-  }
-  const auto end = value.find_last_not_of(" \t\r\n");
+  const auto end = value->find_last_not_of(" \t\r\n");
   if (end == std::string::npos) {
     return std::nullopt;
   }
-  value.erase(end + 1);
+  value->erase(end + 1);
   return value;
 }
 
@@ -79,10 +77,12 @@ std::string Description(const fs::path& device, const fs::path& root,
 // The node's name under /dev, as udev creates it.
 std::string NodeName(const fs::path& entry, const std::string& entryName) {
   constexpr std::string_view kKey = "DEVNAME=";
-  std::ifstream uevent(entry / "uevent");
-  for (std::string line; std::getline(uevent, line);) {
+  const std::string uevent = ReadSysfsFile(entry / "uevent").value_or("");
+  for (std::string_view rest = uevent; !rest.empty();) {
+    const std::string_view line = rest.substr(0, rest.find('\n'));
+    rest.remove_prefix(std::min(line.size() + 1, rest.size()));
     if (line.starts_with(kKey) && line.size() > kKey.size()) {
-      return line.substr(kKey.size());
+      return std::string(line.substr(kKey.size()));
     }
   }
   return entryName;

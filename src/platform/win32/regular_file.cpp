@@ -10,12 +10,23 @@
 
 namespace platform {
 
-std::string ReadRegularFile(const char* path, std::size_t maxBytes) {
+namespace {
+
+SystemError LastError() { return {.code = GetLastError()}; }
+
+}  // namespace
+
+std::string ReadRegularFile(const char* path, std::size_t maxBytes,
+                            std::optional<SystemError>& unreadable) {
   // Shared for reading and writing, so that an editor may keep it open.
   const HANDLE file = CreateFileW(win32::ToWide(path, CP_UTF8).c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
+    const SystemError error = LastError();
+    if (error.code != ERROR_FILE_NOT_FOUND && error.code != ERROR_PATH_NOT_FOUND) {
+      unreadable = error;
+    }
     return {};
   }
   std::string bytes;
@@ -25,10 +36,12 @@ std::string ReadRegularFile(const char* path, std::size_t maxBytes) {
     while (bytes.size() < maxBytes) {
       DWORD got = 0;
       const auto wanted = static_cast<DWORD>(std::min(chunk.size(), maxBytes - bytes.size()));
-      // A read error ends the reading like the end of the file.
-      if (!ReadFile(file, chunk.data(), wanted, &got, nullptr) || got == 0) {
+      if (!ReadFile(file, chunk.data(), wanted, &got, nullptr)) {
+        unreadable = LastError();
+        bytes.clear();
         break;
       }
+      if (got == 0) break;
       bytes.append(chunk.data(), got);
     }
   }

@@ -1,13 +1,10 @@
 #include "platform/linux/desktop/caps_lock_leds.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <array>
-#include <cerrno>
 #include <string_view>
 #include <system_error>
 #include <utility>
+
+#include "platform/linux/bounded_file.h"
 
 namespace platform::desktop {
 namespace {
@@ -15,19 +12,16 @@ namespace {
 namespace fs = std::filesystem;
 
 // Whether the LED is lit; nullopt when its file does not read as a number,
-// as when the keyboard was unplugged. Opened afresh each time, so that an
-// entry gone is seen as gone in any tree, sysfs or not.
+// as when the keyboard was unplugged, or is no regular file. Opened afresh
+// each time, so that an entry gone is seen as gone in any tree, sysfs or not.
 std::optional<bool> Lit(const std::string& brightnessFile) {
-  const int fd = ::open(brightnessFile.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  std::array<char, 16> text{};
-  ssize_t count = 0;
-  do {
-    count = ::read(fd, text.data(), text.size());
-  } while (count < 0 && errno == EINTR);
-  ::close(fd);
-  if (count <= 0) return std::nullopt;
-  const std::string_view value(text.data(), static_cast<std::size_t>(count));
+  // A number, in far fewer bytes than this.
+  constexpr std::size_t kBrightnessBytes = 16;
+  int error = 0;
+  const std::optional<std::string> text =
+      platform::linux_os::ReadBoundedFile(brightnessFile.c_str(), kBrightnessBytes, error);
+  if (!text || text->empty()) return std::nullopt;
+  const std::string_view value = *text;
   const auto digits = value.find_first_not_of("0123456789");
   if (digits == 0) return std::nullopt;
   return value.substr(0, digits).find_first_not_of('0') != std::string_view::npos;

@@ -1,21 +1,21 @@
 #include "platform/linux/desktop/ibus_engine.h"
 
 #include <cerrno>
+#include <cstddef>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
+#include "platform/linux/bounded_file.h"
 #include "platform/linux/desktop/ibus_address.h"
 #include "platform/linux/desktop/lasting_bus.h"
 
 namespace platform::desktop {
 namespace {
 
+// The machine's id and IBus's address file: a few lines, in a regular file.
 std::string FileText(const std::string& path) {
-  std::ifstream file(path);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
+  constexpr std::size_t kMostBytes = 4096;
+  int error = 0;
+  return linux_os::ReadBoundedFile(path.c_str(), kMostBytes, error).value_or("");
 }
 
 std::string Environment(const char* name) {
@@ -87,14 +87,15 @@ std::optional<std::string> EngineName(sd_bus_message* reply) {
 
 }  // namespace
 
-std::optional<std::string> IbusGlobalEngine() {
+std::optional<std::string> IbusGlobalEngine(Reply& reply) {
   constexpr Method kGetProperty{"org.freedesktop.IBus", "/org/freedesktop/IBus",
                                 "org.freedesktop.DBus.Properties", "Get"};
   CallError error;
-  const Message reply =
+  const Message answer =
       IbusBus().Call(kGetProperty, error, {"org.freedesktop.IBus", "GlobalEngine"});
-  if (!reply) return std::nullopt;
-  return EngineName(reply.get());
+  reply = answer ? Reply::Failed : ReplyOf(error);
+  if (!answer) return std::nullopt;
+  return EngineName(answer.get());
 }
 
 }  // namespace platform::desktop

@@ -108,10 +108,12 @@ ImeQuery QueryFor(Reply reply) {
 }
 
 ImeReading IbusIme(SourceReplies* asked) {
-  const std::optional<std::string> engine = desktop::IbusGlobalEngine();
+  Reply reply = Reply::NotReachable;
+  const std::optional<std::string> engine = desktop::IbusGlobalEngine(reply);
   if (!engine) {
-    Note(asked, kIbus, Reply::NotReachable);
-    return {};
+    Note(asked, kIbus, reply);
+    if (reply == Reply::NotReachable) return {};
+    return {.query = QueryFor(reply), .status = {}};
   }
   Note(asked, kIbus, Reply::Answered, *engine);
   return ReadingOf(desktop::ImeFromIbusEngine(*engine));

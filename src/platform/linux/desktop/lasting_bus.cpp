@@ -1,6 +1,7 @@
 #include "platform/linux/desktop/lasting_bus.h"
 
-#include <cstdint>
+#include <algorithm>
+#include <cstring>
 #include <string_view>
 
 #include "platform/linux/cycle_budget.h"
@@ -8,12 +9,9 @@
 namespace platform::desktop {
 namespace {
 
-// Deals with whatever arrived unasked (a late reply, a call to us), so the
-// queue does not grow over the program's life.
-void DropUnasked(sd_bus* bus) {
-  while (sd_bus_process(bus, nullptr) > 0) {
-  }
-}
+// A call still unanswered after this long is given up, so that a service
+// that dropped it (one that hung, then came back) is asked again.
+constexpr std::uint64_t kCallGivenUpUs = 1'000'000;
 
 Message NewCall(sd_bus* bus, const Method& method,
                 std::initializer_list<const char*> stringArguments) {
@@ -28,6 +26,12 @@ Message NewCall(sd_bus* bus, const Method& method,
     if (sd_bus_message_append_basic(raw, SD_BUS_TYPE_STRING, argument) < 0) return nullptr;
   }
   return call;
+}
+
+bool SameMethod(const Method& left, const Method& right) {
+  return std::strcmp(left.service, right.service) == 0 && std::strcmp(left.path, right.path) == 0 &&
+         std::strcmp(left.interface, right.interface) == 0 &&
+         std::strcmp(left.member, right.member) == 0;
 }
 
 }  // namespace
@@ -45,23 +49,99 @@ Reply ReplyOf(const CallError& error) {
   return Reply::Failed;
 }
 
+LastingBus::~LastingBus() { Disconnect(); }
+
+int LastingBus::OnReply(sd_bus_message* reply, void* asked, sd_bus_error* /*error*/) {
+  auto* const call = static_cast<Asked*>(asked);
+  call->underWay = false;
+  call->reply = Message(sd_bus_message_ref(reply));
+  // The bus answers again; a call that sd-bus itself gave up on says nothing
+  // of that.
+  if (sd_bus_message_is_method_error(reply, SD_BUS_ERROR_NO_REPLY) == 0)
+    call->bus->stalled_ = false;
+  return 0;
+}
+
 bool LastingBus::Connected() {
   if (bus_ != nullptr && sd_bus_is_open(bus_) > 0) return true;
-  bus_ = sd_bus_unref(bus_);
+  Disconnect();
   return connect_(&bus_) >= 0;
+}
+
+void LastingBus::Disconnect() {
+  // Closed without flushing, which could wait; the calls under way go with it.
+  if (bus_ != nullptr) sd_bus_close(bus_);
+  bus_ = sd_bus_unref(bus_);
+  for (const auto& asked : asked_) {
+    asked->underWay = false;
+    asked->reply.reset();
+  }
+}
+
+LastingBus::Asked& LastingBus::AskedOf(const Method& method) {
+  const auto known = std::find_if(asked_.begin(), asked_.end(), [&method](const auto& asked) {
+    return SameMethod(asked->method, method);
+  });
+  if (known != asked_.end()) return **known;
+  return *asked_.emplace_back(std::make_unique<Asked>(
+      Asked{.method = method, .bus = this, .underWay = false, .reply = nullptr}));
+}
+
+bool LastingBus::Send(Asked& asked, std::initializer_list<const char*> stringArguments) {
+  const Message call = NewCall(bus_, asked.method, stringArguments);
+  // Floating: the bus owns the pending call, and takes it along when it goes.
+  if (!call || sd_bus_call_async(bus_, nullptr, call.get(), OnReply, &asked, kCallGivenUpUs) < 0)
+    return false;
+  asked.underWay = true;
+  return true;
+}
+
+bool LastingBus::Advance(const Asked& asked, std::uint64_t deadlineUs, bool wait) {
+  for (;;) {
+    const int processed = sd_bus_process(bus_, nullptr);
+    if (processed < 0) return false;
+    if (!asked.underWay) return true;
+    if (processed > 0) continue;
+    const std::uint64_t nowUs = linux_os::MonotonicUs();
+    if (!wait || nowUs >= deadlineUs) return true;
+    if (sd_bus_wait(bus_, deadlineUs - nowUs) < 0) return false;
+  }
 }
 
 Message LastingBus::Call(const Method& method, CallError& error,
                          std::initializer_list<const char*> stringArguments) {
-  // A cycle that has used its allowance asks no more: no answer this time.
-  const std::uint64_t leftUs = linux_os::ThreadCycleBudget().LeftUs(linux_os::MonotonicUs());
-  if (leftUs == 0 || !Connected()) return nullptr;
-  DropUnasked(bus_);
-  Message call = NewCall(bus_, method, stringArguments);
-  if (!call) return nullptr;
-  sd_bus_message* reply = nullptr;
-  if (sd_bus_call(bus_, call.get(), leftUs, error.Get(), &reply) < 0) return nullptr;
-  return Message(reply);
+  const std::uint64_t nowUs = linux_os::MonotonicUs();
+  const std::uint64_t leftUs = linux_os::ThreadCycleBudget().LeftUs(nowUs);
+  if (!Connected()) return nullptr;
+  Asked& asked = AskedOf(method);
+  const bool owed = asked.underWay || asked.reply;
+  // A bus that has not taken what it was last sent is sent nothing more, so
+  // that nothing piles up for one that never reads.
+  std::uint64_t queued = 0;
+  if (!owed && stalled_ && (sd_bus_get_n_queued_write(bus_, &queued) < 0 || queued != 0)) {
+    sd_bus_error_set_const(error.Get(), SD_BUS_ERROR_TIMEOUT, nullptr);
+    return nullptr;
+  }
+  if (!owed && !Send(asked, stringArguments)) {
+    Disconnect();
+    return nullptr;
+  }
+  const bool wait = !owed && !stalled_ && leftUs > 0;
+  if (!Advance(asked, nowUs + leftUs, wait)) {
+    Disconnect();
+    return nullptr;
+  }
+  if (asked.underWay) {
+    if (wait) stalled_ = true;
+    sd_bus_error_set_const(error.Get(), SD_BUS_ERROR_TIMEOUT, nullptr);
+    return nullptr;
+  }
+  Message reply = std::move(asked.reply);
+  if (sd_bus_message_is_method_error(reply.get(), nullptr) != 0) {
+    sd_bus_error_copy(error.Get(), sd_bus_message_get_error(reply.get()));
+    return nullptr;
+  }
+  return reply;
 }
 
 bool AnswersTrue(LastingBus& bus, const Method& method) {

@@ -1,12 +1,17 @@
 // A D-Bus connection kept for the program's life and made again only after
-// it broke. Its calls wait briefly and never start a service, so an absent
-// or hung service costs a poll little, and polling launches nothing.
+// it broke. Its calls never start a service, so polling launches nothing, and
+// nothing of it is waited on beyond the calling thread's cycle budget: the
+// connection is begun without waiting, its set-up (connecting,
+// authenticating, Hello) and each call go on from cycle to cycle, and a
+// cycle waits for them only within what is left of its allowance.
 #pragma once
 
 #include <systemd/sd-bus.h>
 
+#include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -41,7 +46,8 @@ class CallError {
   sd_bus_error error_ = SD_BUS_ERROR_NULL;
 };
 
-// Opens a connection; a negative errno when it cannot.
+// Begins a connection without waiting for it; a negative errno when it
+// cannot.
 using Connector = int (*)(sd_bus** bus);
 
 class LastingBus {
@@ -49,17 +55,40 @@ class LastingBus {
   explicit LastingBus(Connector connect) : connect_(connect) {}
   LastingBus(const LastingBus&) = delete;
   LastingBus& operator=(const LastingBus&) = delete;
-  ~LastingBus() { sd_bus_unref(bus_); }
+  ~LastingBus();
 
-  // The reply, or null when there is no connection or the call failed.
+  // The reply, or null: without a connection (error unset), when the call
+  // failed, and when no answer came within the cycle's allowance (error
+  // Timeout). A method is asked once at a time: while an answer is owed it
+  // is not asked again, and its answer is taken in the cycle that finds it
+  // come. A bus that let a cycle's allowance run out is waited on no more
+  // until it answers again, so that a bus that never answers costs a cycle
+  // nothing.
   Message Call(const Method& method, CallError& error,
                std::initializer_list<const char*> stringArguments = {});
 
  private:
+  // One method's call: under way, or its reply come and not yet taken.
+  struct Asked {
+    Method method;
+    LastingBus* bus;
+    bool underWay = false;
+    Message reply;
+  };
+
+  static int OnReply(sd_bus_message* reply, void* asked, sd_bus_error* error);
   bool Connected();
+  void Disconnect();
+  Asked& AskedOf(const Method& method);
+  bool Send(Asked& asked, std::initializer_list<const char*> stringArguments);
+  // Deals with what has arrived, and while wait, waits for asked's reply up
+  // to deadlineUs; false when the connection broke.
+  bool Advance(const Asked& asked, std::uint64_t deadlineUs, bool wait);
 
   Connector connect_;
   sd_bus* bus_ = nullptr;
+  std::vector<std::unique_ptr<Asked>> asked_;
+  bool stalled_ = false;  // let an allowance run out, and has not answered since
 };
 
 // How a call that brought no reply went: without a connection, or with no

@@ -1,5 +1,6 @@
-// The one connection to the X server, opened on first use and kept for the
-// program's life. Its users call from one thread at a time.
+// The one connection to the X server, opened on a thread of its own from the
+// first use on and kept for the program's life. Its users call from one
+// thread at a time.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -16,7 +17,8 @@ struct XServer {
   bool lost = false;                // the connection broke after it was opened
 };
 
-// nullptr when no display could be opened or its connection was lost.
+// nullptr when no display could be opened, it has not answered yet (the
+// first call waits half a second for it), or its connection was lost.
 XServer* ConnectedXServer();
 
 }  // namespace platform::desktop
