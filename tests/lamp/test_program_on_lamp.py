@@ -1,9 +1,9 @@
 """morvane and the lamp firmware end to end, through the simulated lamp.
 
-run_lamp_e2e.sh starts the private desktop these tests drive. simlamp runs in
-real time: the program refreshes the lamp every 100 ms of wall-clock time, and
-a free-running lamp would let the firmware's 3-second silence timeout pass
-between two refreshes.
+tests/harness/private_desktop starts the X desktop these tests drive. simlamp
+runs in real time: the program refreshes the lamp every 100 ms of wall-clock
+time, and a free-running lamp would let the firmware's 3-second silence
+timeout pass between two refreshes.
 """
 
 import os
