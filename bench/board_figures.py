@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Figures of the real Linux program against a fake board on a pseudo-terminal.
 
-  PYTHONPATH=tests board_figures.py MORVANE MORVANE_SCRIPTED [SECONDS (60)] [CHANGES (300)]
+  tests/harness/python board_figures.py MORVANE MORVANE_SCRIPTED [SECONDS (60)] [CHANGES (300)]
 
 - start-up to the first poll: from the program's start until it has printed
   the last line before its monitor loop, with a board that answers as soon as

@@ -4,7 +4,6 @@ and GNOME's lock screen keep the lamp dark; going to sleep darkens it at once
 and gives logind its delay lock back. Caps Lock is lit throughout (the
 kernel's LED), so that every cycle shows whether it sent its state byte."""
 
-import os
 import re
 import tempfile
 import time
@@ -13,10 +12,10 @@ import unittest
 from harness.away import AwayServices
 from harness.board import UNO, FakeBoard, set_caps_lock_led
 from harness.desktop import PrivateSessionBus
+from harness.paths import required_path
 from harness.program import MorvaneRun
 from harness.texts import LOCKED, NO_DISPLAY, SLEEPING
 
-BINARY = os.environ["MORVANE_BINARY"]
 # Long enough for a few dark cycles (each about 600 ms).
 AWAY_S = 1.5
 
@@ -33,7 +32,7 @@ class AwayTest(unittest.TestCase):
         self.services = AwayServices(folder.name)
         self.addCleanup(self.services.stop)
         self.services.find_sessions_by_pid(by_pid)
-        self.run_ = MorvaneRun(BINARY, self.board.path, display=None,
+        self.run_ = MorvaneRun(required_path("MORVANE_BINARY"), self.board.path, display=None,
                                env=self.services.environment())
         self.addCleanup(self.run_.close)
         # Found at the next scan of the LEDs, at most 2 s on.

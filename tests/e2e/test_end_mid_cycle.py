@@ -10,10 +10,10 @@ import time
 import unittest
 
 from harness.board import UNO, FakeBoard
+from harness.paths import required_path
 from harness.program import WorkFolder, wait_for_output
 from harness.texts import END, HOW_TO_END
 
-BINARY = os.environ["MORVANE_SCRIPTED"]
 CYCLE = b"RbG"  # Caps Lock on, the input method on
 
 
@@ -36,7 +36,8 @@ class EndMidCycleTest(unittest.TestCase):
             with self.subTest(attempt=attempt):
                 board = FakeBoard(delay=0.05)
                 sysfs = self.work.show_ports((UNO, board.path), tree=f"sys{attempt}")
-                process = self.work.start(BINARY, sysfs, env={"MORVANE_SCRIPTED_STATE": self.state})
+                process = self.work.start(required_path("MORVANE_SCRIPTED"), sysfs,
+                                          env={"MORVANE_SCRIPTED_STATE": self.state})
                 wait_for_output(process, HOW_TO_END)
                 time.sleep(moments.uniform(0.3, 0.6))
                 for _ in range(3):

@@ -11,12 +11,12 @@ import time
 import unittest
 
 from harness.board import UNO, FakeBoard
+from harness.paths import required_path
 from harness.program import NO_DESKTOP_SESSION, WorkFolder, wait_for_output
 from harness.texts import (
     END, FINISH, HOW_TO_END, IDENTITY, MODULE_FOUND, NO_IDENTITY, OPEN_FAILED, PAUSE,
     RECEIVE_FAILED, SEND_FAILED, opening, reason)
 
-BINARY = os.environ["MORVANE_BINARY"]
 WRITE_TIMEOUT_S = 1.0
 
 # The system's reasons for the failures that these boards bring about.
@@ -36,7 +36,7 @@ class FaultTest(unittest.TestCase):
         sysfs = self.work.show_ports((UNO, board.path if board else node))
         # Without a desktop session the program reads no state and sends
         # nothing while it monitors, whatever desktop the tests run in.
-        return self.work.start(BINARY, sysfs, env=NO_DESKTOP_SESSION)
+        return self.work.start(required_path("MORVANE_BINARY"), sysfs, env=NO_DESKTOP_SESSION)
 
     def finish(self, process, timeout=20):
         out, err = process.communicate(timeout=timeout)

@@ -12,12 +12,11 @@ import time
 import unittest
 
 from harness.board import UNO, FakeBoard, set_caps_lock_led
+from harness.paths import required_path
 from harness.program import NO_DESKTOP_SESSION, ProbeRun, WorkFolder, wait_for_output
 from harness.silent_peers import SilentPeer, silent_bus
 from harness.texts import END, KEEP_THE_WINDOW, PROBE_ALL_READ, PROBE_TIME_STAMP
 
-BINARY = os.environ["MORVANE_BINARY"]
-PROBE = os.environ["MORVANE_PROBE"]
 # Half the bytes of two seconds of cycles: a cycle held up by a source waits
 # far longer (sd-bus's own time-out is 90 s; an X server's, none).
 LEAST_RED_BYTES_IN_TWO_SECONDS = 10
@@ -53,7 +52,7 @@ class SilentSourcesTest(unittest.TestCase):
                 sysfs = self.work.show_ports((UNO, board.path), tree="-".join(silent))
                 set_caps_lock_led(sysfs, True)
                 env, display = self.environment(*silent)
-                process = self.work.start(BINARY, sysfs, display=display, env=env)
+                process = self.work.start(required_path("MORVANE_BINARY"), sysfs, display=display, env=env)
                 self.addCleanup(process.kill)
                 wait_for_output(process, KEEP_THE_WINDOW)
                 time.sleep(2)
@@ -70,7 +69,7 @@ class SilentSourcesTest(unittest.TestCase):
     def test_the_probe_shows_a_line_within_a_second_and_no_reading_as_read(self):
         env, display = self.environment("session bus", "IBus", "X display")
         with tempfile.TemporaryDirectory() as sysfs:
-            probe = ProbeRun(PROBE, env=dict(env, DISPLAY=display, SYSFS_PATH=sysfs))
+            probe = ProbeRun(required_path("MORVANE_PROBE"), env=dict(env, DISPLAY=display, SYSFS_PATH=sysfs))
             self.addCleanup(probe.kill)
             line = probe.wait_for_line(PROBE_TIME_STAMP, timeout=1.0)
             self.assertIn("fcitx5: 時間切れ", line)

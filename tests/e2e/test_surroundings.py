@@ -11,12 +11,12 @@ import time
 import unittest
 
 from harness.board import UNO, FakeBoard
+from harness.paths import required_path
 from harness.program import (
     NO_DESKTOP_SESSION, WorkFolder, blocks_end_signals, read_until, wait_for_output)
 from harness.texts import (
     BANNER, HOW_TO_END, LIST_UNREADABLE, OPEN_FAILED, PAUSE, SEND_FAILED, reason)
 
-BINARY = os.environ["MORVANE_BINARY"]
 # The prompt of a failure's pause, before the key that ends it.
 PAUSE_PROMPT = PAUSE[:-1]
 
@@ -31,7 +31,8 @@ class SurroundingsTest(unittest.TestCase):
         for board in boards:
             self.addCleanup(board.close)
         sysfs = self.work.show_ports(*((UNO, board.path) for board in boards))
-        process = self.work.start(BINARY, sysfs, env=NO_DESKTOP_SESSION, **streams)
+        process = self.work.start(required_path("MORVANE_BINARY"), sysfs, env=NO_DESKTOP_SESSION,
+                                  **streams)
         self.addCleanup(self._end, process)
         return process
 
@@ -104,7 +105,8 @@ class SurroundingsTest(unittest.TestCase):
         # As some launchers start it: the shell closes both, then becomes the
         # program.
         process = self.work.start("/bin/sh", sysfs, env=NO_DESKTOP_SESSION, stdin=None,
-                                  stdout=None, args=("-c", 'exec "$0" <&- >&-', BINARY))
+                                  stdout=None,
+                                  args=("-c", 'exec "$0" <&- >&-', required_path("MORVANE_BINARY")))
         self.addCleanup(self._end, process)
         self.assertTrue(board.identity_sent.wait(10))
         deadline = time.monotonic() + 10

@@ -1,13 +1,17 @@
-# A private desktop, sourced by the scripts of the desktop and lamp tests and
-# of the demo: an X server, a session bus, fcitx5 with a US layout and Anthy,
-# an input context with focus and a stand-in screen saver; or a headless
-# Wayland compositor with a virtual keyboard, fcitx5 and a focused GTK entry.
-# Every process is ended by its id.
+# A private desktop's parts, sourced by private_desktop, which starts the
+# session (a session bus and a scratch folder, and on request the whole X
+# desktop) and runs a command in it, and by the runners that it runs, which
+# start what they drive: an X server, a session bus, fcitx5 with a US layout
+# and Anthy, an input context with focus and a stand-in screen saver; or a
+# headless Wayland compositor with a virtual keyboard, fcitx5 and a focused
+# GTK entry. Every process is ended by its id when the shell that started it
+# ends.
 # shellcheck shell=bash
 
 DESKTOP_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 SYSTEM_PYTHON=/usr/bin/python3  # python3-dbus and python3-gi live there
 STARTED_PIDS=()
+trap stop_started EXIT
 
 TEST_USER=morvane-test
 
@@ -18,28 +22,34 @@ add_test_user() {
     --shell /usr/sbin/nologin "$TEST_USER" || id -u "$TEST_USER" >/dev/null
 }
 
-# sway refuses to run as root: as root, runs the calling script (one under
-# tests/) again as an unprivileged user of its own, added the first time,
-# with a clean environment, and ends with its status. The tests and the
-# files named by the arguments are copied for it to a folder it can read,
-# wherever the checkout is.
+# sway refuses to run as root: as root, runs the calling script (private_desktop)
+# again with the arguments given, as an unprivileged user of its own, added
+# the first time, with a clean environment, and ends with its status. The
+# tests, and the other files that the arguments name, are copied for it to a
+# folder it can read, wherever the checkout is.
 run_as_unprivileged_user() {
   ((EUID == 0)) || return 0
   add_test_user
-  local tests stage script file copies=() status=0
+  local tests stage script arg args=() status=0
   tests=$(cd "$DESKTOP_HERE/.." && pwd)
   script=$(realpath "$0")
   stage=$(mktemp -d)
   chmod 755 "$stage"
-  mkdir -p "$stage/bin" "$stage/tests/e2e"
-  cp -r "$tests/harness" "$stage/tests/"
-  cp -r "$tests/e2e/desktop" "$stage/tests/e2e/"
-  for file in "$@"; do
-    cp "$file" "$stage/bin/"
-    copies+=("$stage/bin/$(basename "$file")")
+  mkdir -p "$stage/bin"
+  cp -r "$tests" "$stage/tests"
+  for arg in "$@"; do
+    if [[ -f $arg ]]; then
+      arg=$(realpath "$arg")
+      if [[ $arg != "$tests"/* ]]; then
+        cp "$arg" "$stage/bin/"
+        arg="$stage/bin/$(basename "$arg")"
+      fi
+      arg="${arg/#"$tests"/$stage/tests}"
+    fi
+    args+=("$arg")
   done
   setpriv --reuid="$TEST_USER" --regid="$TEST_USER" --clear-groups -- \
-    env -i PATH="$PATH" LANG=C.UTF-8 bash "$stage/tests/${script#"$tests"/}" "${copies[@]}" ||
+    env -i PATH="$PATH" LANG=C.UTF-8 bash "$stage/tests/${script#"$tests"/}" "${args[@]}" ||
     status=$?
   rm -rf "$stage"
   exit "$status"
@@ -52,10 +62,10 @@ run_in_private_session_bus() {
   fi
 }
 
-# require_tools [TOOL...]: the common tools and the ones named.
+# require_tools [TOOL...]: the session's tools and the ones named.
 require_tools() {
   local tool missing=()
-  for tool in Xvfb xdotool xset dbus-run-session dbus-send "$SYSTEM_PYTHON" "$@"; do
+  for tool in dbus-run-session dbus-send "$SYSTEM_PYTHON" "$@"; do
     command -v "$tool" >/dev/null || missing+=("$tool")
   done
   "$SYSTEM_PYTHON" -c 'import dbus, gi' 2>/dev/null || missing+=("python3-dbus/python3-gi")
@@ -65,12 +75,15 @@ require_tools() {
   fi
 }
 
+# The tools of the X desktop, for a runner that starts it.
+X_DESKTOP_TOOLS=(Xvfb xdotool xset fcitx5 fcitx5-remote)
+
 # Makes the scratch folder $WORK, with a home of its own for fcitx5 and
 # IBus, and clears everything away on exit.
 begin_work() {
   WORK=$(mktemp -d)
   trap 'stop_started; rm -rf "$WORK"' EXIT
-  export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/config" XDG_CACHE_HOME="$WORK/cache"
+  export WORK HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/config" XDG_CACHE_HOME="$WORK/cache"
   mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME"
 }
 

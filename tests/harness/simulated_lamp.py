@@ -24,14 +24,6 @@ IDENTITY_LINE = IDENTITY.encode() + b"\r\n"
 WAIT_SECONDS = 30.0
 
 
-def required_path(variable):
-    """A path that the test's runner (CTest, a script) passes in the environment."""
-    path = os.environ.get(variable)
-    if not path:
-        raise RuntimeError(f"set {variable}; CTest or the script that runs the tests does")
-    return path
-
-
 # ---- the timeline --------------------------------------------------------
 
 RED, GREEN, BLUE = 1, 2, 4

@@ -1,9 +1,9 @@
 """morvane and the lamp firmware end to end, through the simulated lamp.
 
-run_lamp_e2e.sh starts the private desktop these tests drive. simlamp runs in
-real time: the program refreshes the lamp every 100 ms of wall-clock time, and
-a free-running lamp would let the firmware's 3-second silence timeout pass
-between two refreshes.
+tests/harness/private_desktop starts the X desktop these tests drive. simlamp
+runs in real time: the program refreshes the lamp every 100 ms of wall-clock
+time, and a free-running lamp would let the firmware's 3-second silence
+timeout pass between two refreshes.
 """
 
 import os
@@ -14,15 +14,12 @@ import time
 import unittest
 
 from harness import desktop
+from harness.paths import required_path
 from harness.program import MorvaneRun
 from harness.simulated_lamp import (
-    BLUE, GREEN, IDENTITY_LINE, RED, Port, SimulatedLamp, UsbSerialLink, apply_commands,
-    required_path)
+    BLUE, GREEN, IDENTITY_LINE, RED, Port, SimulatedLamp, UsbSerialLink, apply_commands)
 from harness.texts import END, HOW_TO_END, IDENTITY, IME_OFF, IME_ON, SAVER, named, opening
 
-MORVANE = required_path("MORVANE_BINARY")
-SIMLAMP = required_path("SIMLAMP")
-FIRMWARE = required_path("LAMP_FIRMWARE")
 IDENTITY_SENT = f'tx "{IDENTITY}\\r\\n"'
 # The firmware's silence timeout; it counts whole milliseconds.
 SILENCE_SECONDS = 3.0
@@ -38,14 +35,16 @@ class LampTestCase(unittest.TestCase):
 
     def setUp(self):
         desktop.rest()
-        self.lamp = SimulatedLamp(SIMLAMP, FIRMWARE, "--realtime", "--trace-uart")
+        self.lamp = SimulatedLamp(required_path("SIMLAMP"), required_path("LAMP_FIRMWARE"),
+                                  "--realtime", "--trace-uart")
         self.addCleanup(self.check_lamp_quiet)
 
     def check_lamp_quiet(self):
         self.assertEqual(self.lamp.stop(), "", "simlamp or simavr complained")
 
     def start_program(self, port_path=None):
-        run = MorvaneRun(MORVANE, port_path or self.lamp.pty_path, os.environ["DISPLAY"])
+        run = MorvaneRun(required_path("MORVANE_BINARY"), port_path or self.lamp.pty_path,
+                         os.environ["DISPLAY"])
         self.addCleanup(run.close)
         run.wait_for_output(HOW_TO_END)
         return run

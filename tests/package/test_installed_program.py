@@ -1,9 +1,9 @@
 """The installed program against fake boards, started as the user service
 starts it: from ~/.config/morvane, holding the package's sample list file.
 
-The scenarios are those of the end-to-end tests, run on /usr/bin/morvane
-(MORVANE_BINARY): the session, and one end of each exit status; and the
-installed morvane-probe.
+The scenarios that the build's program passes too
+(harness/program_scenarios.py): the session, and one end of each exit status;
+and the installed morvane-probe.
 """
 
 import errno
@@ -12,24 +12,18 @@ import shutil
 import subprocess
 import unittest
 
-import test_program
 from harness.board import UNO, FakeBoard
 from harness.program import NO_DESKTOP_SESSION, ProbeRun, start_program
+from harness.program_scenarios import ProgramScenarios
 from harness.texts import OPEN_FAILED, PROBE_SUMMARY, PROBE_TIME_STAMP, reason
 
+PROGRAM = "/usr/bin/morvane"
 PROBE = "/usr/bin/morvane-probe"
 SAMPLE_LIST = "/usr/share/doc/morvane/examples/arduino_portname.txt"
 RULE = "/usr/lib/udev/rules.d/70-morvane.rules"
-SCENARIOS = (
-    "test_a_matching_board_is_driven_until_sigint_ends_it_dark",
-    "test_a_board_that_hangs_up_makes_the_next_send_fail",
-    "test_no_listed_board_lists_the_ports_present",
-    "test_another_identity_is_refused_and_the_lamp_left_alone",
-    "test_a_port_without_permission_names_the_installed_rule_first",
-)
 
 
-class InstalledProgramTest(test_program.ProgramTest):
+class InstalledProgramTest(ProgramScenarios, unittest.TestCase):
     def setUp(self):
         super().setUp()
         home = self.work.path
@@ -40,15 +34,14 @@ class InstalledProgramTest(test_program.ProgramTest):
         os.chmod(home, 0o755)
 
     def start(self):
-        return start_program(test_program.BINARY, self.config,
-                             self.sysfs or os.path.join(self.work.path, "sys"), None, None)
+        return start_program(PROGRAM, self.config, self.sysfs_tree())
 
     def test_a_port_without_permission_names_the_installed_rule_first(self):
         board = FakeBoard()
         self.boards_present((UNO, board))
         # The board's pseudo-terminal belongs to root, who made it.
         result = subprocess.run(
-            [test_program.BINARY], cwd=self.config, env=dict(os.environ, SYSFS_PATH=self.sysfs),
+            [PROGRAM], cwd=self.config, env=dict(os.environ, SYSFS_PATH=self.sysfs),
             user="nobody", group="nogroup", extra_groups=[], stdin=subprocess.DEVNULL,
             capture_output=True, timeout=15)
         out = result.stdout.decode("utf-8")
@@ -65,12 +58,6 @@ class InstalledProbeTest(unittest.TestCase):
         probe.wait_for_line(PROBE_TIME_STAMP)
         self.assertEqual(probe.end(), 0)
         self.assertTrue(probe.lines()[-1].startswith(PROBE_SUMMARY), probe.lines())
-
-
-def load_tests(loader, tests, pattern):
-    suite = unittest.TestSuite(InstalledProgramTest(name) for name in SCENARIOS)
-    suite.addTests(loader.loadTestsFromTestCase(InstalledProbeTest))
-    return suite
 
 
 if __name__ == "__main__":

@@ -20,9 +20,9 @@ import unittest
 
 from harness.board_server import TREES, BoardServer
 from harness.container import Container
+from harness.paths import required_path
 from harness.texts import BANNER, NOBODY_TO_CHOOSE, opening
 
-DEB = os.environ["MORVANE_DEB"]
 SAMPLE_LIST = "/usr/share/doc/morvane/examples/arduino_portname.txt"
 WINDOW_S = 100
 # Long enough for the service to have tried again, had it been going to.
@@ -47,7 +47,7 @@ class ServiceUnderSystemdTest(unittest.TestCase):
     def setUp(self):
         self.container = Container()
         self.addCleanup(self.container.close)
-        self.container.run("dpkg", "--install", DEB)
+        self.container.run("dpkg", "--install", required_path("MORVANE_DEB"))
 
     def make_users(self, boards):
         """boards: {user: [board, ...]}; early has no configuration at all."""

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The real Linux program against a fake board for a long time.
 
-  PYTHONPATH=tests soak_board.py BINARY SECONDS [--scripted]   (scripts/soak-long)
+  tests/harness/python soak_board.py BINARY SECONDS [--scripted]   (scripts/soak-long)
 
 Checks that the program's resident memory and its open descriptors do not
 grow after the first seconds, that it ends by SIGINT with status 0, and that

@@ -5,7 +5,7 @@ import subprocess
 import tempfile
 
 from harness.program import read_until
-from wine_machine import PROGRAM, start_program
+from wine_machine import program, start_program
 
 
 def sjis(text):
@@ -21,9 +21,9 @@ PAUSE_PROMPT = sjis("続けるには何かキーを押して下さい... ")
 
 
 class ProgramRun:
-    def __init__(self, workdir, program=PROGRAM):
+    def __init__(self, workdir, windows_program=None):
         self.errors = tempfile.TemporaryFile()
-        self.process = start_program(workdir, self.errors, program)
+        self.process = start_program(workdir, self.errors, windows_program or program())
         self.output = b""
 
     def wait_for(self, text, timeout=10.0):

@@ -20,7 +20,7 @@ from harness.texts import (
     skipped_line, typed)
 from program_run import PAUSE_PROMPT, ProgramRun, sjis
 from wine_machine import (
-    INSTALL_DIR, PACKAGE, PROBE, PROGRAM, Device, clear_screen_saver_flag, plug_in, run_helper)
+    Device, clear_screen_saver_flag, install_dir, package, plug_in, probe, run_helper)
 
 SOURCES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 
@@ -60,8 +60,8 @@ class WineScenario(unittest.TestCase):
         self.addCleanup(board.close)
         return board
 
-    def start(self, folder=None, program=PROGRAM):
-        run = ProgramRun(folder or self.work, program)
+    def start(self, folder=None, windows_program=None):
+        run = ProgramRun(folder or self.work, windows_program)
         self.addCleanup(run.errors.close)
         self.addCleanup(self._end, run.process)
         return run
@@ -125,15 +125,15 @@ class WineScenario(unittest.TestCase):
 
 class PackageTest(unittest.TestCase):
     def test_the_package_holds_the_program_and_its_files_at_its_root(self):
-        with zipfile.ZipFile(PACKAGE) as package:
-            self.assertEqual(sorted(package.namelist()),
+        with zipfile.ZipFile(package()) as unpacked:
+            self.assertEqual(sorted(unpacked.namelist()),
                              ["LICENSE", "README.md", "arduino_portname.txt", "morvane-probe.exe",
                               "morvane.exe"])
             for name in ("LICENSE", "README.md", "arduino_portname.txt"):
                 with open(os.path.join(SOURCES, name), "rb") as source:
-                    self.assertEqual(package.read(name), source.read(), name)
+                    self.assertEqual(unpacked.read(name), source.read(), name)
             # A 64-bit Windows program.
-            program = package.read("morvane.exe")
+            program = unpacked.read("morvane.exe")
             header = int.from_bytes(program[0x3C:0x40], "little")
             self.assertEqual(program[:2], b"MZ")
             self.assertEqual(program[header:header + 6], b"PE\0\0\x64\x86")
@@ -303,7 +303,7 @@ class MonitoringTest(WineScenario):
         # Started in the unpacked package's folder, with the list file as it
         # ships.
         board = self.board()
-        run = self.run_to_monitoring(board, folder=INSTALL_DIR)
+        run = self.run_to_monitoring(board, folder=install_dir())
         run.ctrl_c()
         output = self.assert_ends_dark(run, board)
         self.assertEqual(output, sjis(up_to_monitoring() + END))
@@ -425,7 +425,7 @@ class MonitoringTest(WineScenario):
 
 class ProbeTest(WineScenario):
     def test_the_probe_shows_each_change_and_ends_with_its_summary(self):
-        run = self.start(program=PROBE)
+        run = self.start(windows_program=probe())
         run.wait_for(PROBE_BANNER)
         run.wait_for("Caps Lock=オフ [GetKeyState(VK_CAPITAL): 0x0]")
         self.press_caps_lock()

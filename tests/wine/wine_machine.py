@@ -11,14 +11,31 @@ import subprocess
 import tempfile
 from dataclasses import dataclass
 
-PREFIX = os.environ["WINEPREFIX"]
-HELPERS = os.environ["WINE_HELPERS"]
-# The Windows package, unpacked by the suite's fixture into a folder of its
-# own as a user would unpack it.
-PACKAGE = os.environ["MORVANE_PACKAGE"]
-INSTALL_DIR = os.path.join(os.path.dirname(PREFIX), "morvane")
-PROGRAM = os.path.join(INSTALL_DIR, "morvane.exe")
-PROBE = os.path.join(INSTALL_DIR, "morvane-probe.exe")
+from harness.paths import required_path
+
+
+def prefix():
+    return required_path("WINEPREFIX")
+
+
+def package():
+    """The Windows package under test, as the windows-release build made it."""
+    return required_path("MORVANE_PACKAGE")
+
+
+def install_dir():
+    """Where the suite's fixture unpacked the package, into a folder of its
+    own as a user would unpack it."""
+    return os.path.join(os.path.dirname(prefix()), "morvane")
+
+
+def program():
+    return os.path.join(install_dir(), "morvane.exe")
+
+
+def probe():
+    return os.path.join(install_dir(), "morvane-probe.exe")
+
 
 # The Ports (COM & LPT) device class.
 PORTS_CLASS = "{4D36E978-E325-11CE-BFC1-08002BE10318}"
@@ -32,7 +49,7 @@ def wine_environment():
     locale has to be installed. No Mono or Gecko prompts, no debug output."""
     return dict(
         os.environ,
-        WINEPREFIX=PREFIX,
+        WINEPREFIX=prefix(),
         WINEDEBUG="-all",
         # The bus drivers would list the machine's own USB and HID devices
         # beside the fake ones and keep a core busy polling them.
@@ -61,17 +78,17 @@ def run_wine(*args, timeout=20):
         return printed
 
 
-def start_program(workdir, errors, program=PROGRAM):
+def start_program(workdir, errors, windows_program):
     """The program (or the probe) as a user would start it from its folder,
     with its input and output redirected; errors is the file for its
     standard error."""
     return subprocess.Popen(
-        ["wine", program], cwd=workdir, env=wine_environment(),
+        ["wine", windows_program], cwd=workdir, env=wine_environment(),
         stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=errors)
 
 
 def run_helper(name, *args, timeout=20):
-    return run_wine(os.path.join(HELPERS, name), *args, timeout=timeout)
+    return run_wine(os.path.join(required_path("WINE_HELPERS"), name), *args, timeout=timeout)
 
 
 def clear_screen_saver_flag():
@@ -121,11 +138,11 @@ def plug_in(*devices):
 
 
 def _com_link(port):
-    return os.path.join(PREFIX, "dosdevices", port.lower())
+    return os.path.join(prefix(), "dosdevices", port.lower())
 
 
 def _remove_com_ports():
-    dosdevices = os.path.join(PREFIX, "dosdevices")
+    dosdevices = os.path.join(prefix(), "dosdevices")
     for name in os.listdir(dosdevices):
         if name.startswith("com"):
             os.remove(os.path.join(dosdevices, name))

@@ -20,9 +20,9 @@ import sys
 import time
 import zipfile
 
-from wine_machine import INSTALL_DIR, PACKAGE, PREFIX, wine_environment
+from wine_machine import install_dir, package, prefix, wine_environment
 
-SESSION_DIR = os.path.dirname(PREFIX)
+SESSION_DIR = os.path.dirname(prefix())
 PID_FILE = os.path.join(SESSION_DIR, "wineserver.pid")
 LOG_FILE = os.path.join(SESSION_DIR, "wine.log")
 STOP_WAIT_S = 10
@@ -41,9 +41,9 @@ USER_REGISTRY = (
 
 def start():
     stop()
-    shutil.rmtree(PREFIX, ignore_errors=True)
-    os.makedirs(PREFIX)
-    with open(os.path.join(PREFIX, "user.reg"), "w") as f:
+    shutil.rmtree(prefix(), ignore_errors=True)
+    os.makedirs(prefix())
+    with open(os.path.join(prefix(), "user.reg"), "w") as f:
         f.write(USER_REGISTRY)
     # Everything Wine starts from here on (services, the desktop) outlives
     # this script, so none of it may hold CTest's output pipe.
@@ -58,10 +58,10 @@ def start():
             stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT, timeout=180)
     if booted.returncode != 0:
         sys.exit(f"wineboot ended with {booted.returncode}; see {LOG_FILE}")
-    shutil.rmtree(INSTALL_DIR, ignore_errors=True)
-    with zipfile.ZipFile(PACKAGE) as package:
-        package.extractall(INSTALL_DIR)
-    print(f"Wine prefix {PREFIX}, wineserver {server.pid}, {PACKAGE} in {INSTALL_DIR}")
+    shutil.rmtree(install_dir(), ignore_errors=True)
+    with zipfile.ZipFile(package()) as unpacked:
+        unpacked.extractall(install_dir())
+    print(f"Wine prefix {prefix()}, wineserver {server.pid}, {package()} in {install_dir()}")
 
 
 def _running(pid):

@@ -1,6 +1,6 @@
 """The demo's steps: morvane drives the simulated lamp while the desktop changes.
 
-lamp_demo.sh starts the desktop first. Each step changes the desktop as a user
+scripts/demo starts the desktop first. Each step changes the desktop as a user
 would and waits for the lamp's pins (simlamp's timeline) to show the colours it
 should; the demo ends with status 0 only if every step did.
 

@@ -1,4 +1,4 @@
-"""morvane-probe on the private desktop that run_program_e2e.sh started: a
+"""morvane-probe on the private X desktop of tests/harness/private_desktop: a
 line for each change of Caps Lock, Shift, the input method and the screen
 saver, with what each source answered, and a summary at its end."""
 

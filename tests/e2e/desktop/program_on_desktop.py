@@ -1,4 +1,4 @@
-"""The real program on a private desktop that run_program_e2e.sh started."""
+"""The real program on the private X desktop of tests/harness/private_desktop."""
 
 import os
 import re

@@ -1,17 +1,15 @@
 #!/usr/bin/env bash
-# Runs desktop_poll_bench against the private desktop of
-# tests/harness/desktop_session.sh (Xvfb, fcitx5 with a focused input context,
-# a stand-in screen saver), and tells what the X server and fcitx5 spent
+# Runs desktop_poll_bench against the private X desktop of
+# tests/harness/private_desktop (Xvfb, fcitx5 with a focused input context, a
+# stand-in screen saver), and tells what the X server and fcitx5 spent
 # answering it.
 #
-#   run_desktop_bench.sh PATH/TO/desktop_poll_bench [polls] [seconds]
+#   private_desktop --x run_desktop_bench.sh PATH/TO/desktop_poll_bench [polls] [seconds]
 set -euo pipefail
 
-BENCH=$(realpath "${1:?usage: run_desktop_bench.sh PATH/TO/desktop_poll_bench [polls] [seconds]}")
-source "$(dirname "$0")/../../harness/desktop_session.sh"
-require_tools fcitx5 fcitx5-remote
-run_in_private_session_bus "$@"
-begin_work
+usage="usage: private_desktop --x run_desktop_bench.sh PATH/TO/desktop_poll_bench [polls] [seconds]"
+BENCH=$(realpath "${1:?$usage}")
+: "${XVFB_PID:?$usage}" "${FCITX_PID:?$usage}"
 
 # cpu_ms PID: the process's user and system time so far.
 cpu_ms() {
@@ -20,7 +18,6 @@ cpu_ms() {
   echo $(((fields[11] + fields[12]) * 1000 / $(getconf CLK_TCK)))
 }
 
-start_desktop
 fcitx5-remote -o
 
 x_before=$(cpu_ms "$XVFB_PID")

@@ -1,22 +1,20 @@
 #!/usr/bin/env bash
-# Drives a private desktop (see tests/harness/desktop_session.sh) and checks
-# what desktop_probe reads from it: Caps Lock, Esc and Shift+Esc, fcitx5's
-# state, the screen saver from X and from D-Bus, and what is left when a
-# source hangs or goes away. The kernel's Caps Lock LED is a lit one in a
-# fake sysfs tree: X's state is read before it, and it stands in where X
-# cannot be read.
+# Drives a desktop of its own, started piece by piece on a private session
+# (tests/harness/private_desktop), and checks what desktop_probe reads from
+# it: Caps Lock, Esc and Shift+Esc, fcitx5's state, the screen saver from X
+# and from D-Bus, and what is left when a source hangs or goes away. The
+# kernel's Caps Lock LED is a lit one in a fake sysfs tree: X's state is read
+# before it, and it stands in where X cannot be read.
 #
-#   run_desktop_e2e.sh PATH/TO/desktop_probe
+#   private_desktop run_desktop_e2e.sh PATH/TO/desktop_probe
 set -euo pipefail
 
-PROBE=$(realpath "${1:?usage: run_desktop_e2e.sh PATH/TO/desktop_probe}")
+PROBE=$(realpath "${1:?usage: private_desktop run_desktop_e2e.sh PATH/TO/desktop_probe}")
 source "$(dirname "$0")/../../harness/desktop_session.sh"
 source "$(dirname "$0")/probe_checks.sh"
-require_tools fcitx5 fcitx5-remote
-run_in_private_session_bus "$@"
-begin_work
+require_tools "${X_DESKTOP_TOOLS[@]}"
 export SYSFS_PATH="$WORK/sys"
-PYTHONPATH="$DESKTOP_HERE/.." "$SYSTEM_PYTHON" -c 'import sys; from harness.board import set_caps_lock_led
+"$DESKTOP_HERE/python" -c 'import sys; from harness.board import set_caps_lock_led
 set_caps_lock_led(sys.argv[1], True)' "$SYSFS_PATH"
 
 # A service that hangs must not hold a poll up for long; the stand-in screen

@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
 # Checks the input method read from IBus where fcitx5 is not running: the
 # global engine through ibus-daemon's own bus, found by its address file.
+# Its X server is started here, on a private session
+# (tests/harness/private_desktop).
 #
-#   run_ibus_e2e.sh PATH/TO/desktop_probe
+#   private_desktop run_ibus_e2e.sh PATH/TO/desktop_probe
 set -euo pipefail
 
-PROBE=$(realpath "${1:?usage: run_ibus_e2e.sh PATH/TO/desktop_probe}")
+PROBE=$(realpath "${1:?usage: private_desktop run_ibus_e2e.sh PATH/TO/desktop_probe}")
 source "$(dirname "$0")/../../harness/desktop_session.sh"
 source "$(dirname "$0")/probe_checks.sh"
-require_tools ibus ibus-daemon fcitx5
-run_in_private_session_bus "$@"
-begin_work
+require_tools "${X_DESKTOP_TOOLS[@]}" ibus ibus-daemon
 
 start_x_server
 start_probe "$PROBE"

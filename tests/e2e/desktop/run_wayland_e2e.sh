@@ -1,30 +1,27 @@
 #!/usr/bin/env bash
-# The program and the probe on a headless Wayland desktop (sway; see
-# tests/harness/desktop_session.sh): the whole program with fcitx5 as the
-# compositor's input method (program_on_wayland.py); then IBus, found by its
-# address file named after WAYLAND_DISPLAY. As root it runs as an
-# unprivileged user of its own, for sway refuses root.
+# The program and the probe on a headless Wayland desktop, sway, started
+# here on a private session (tests/harness/private_desktop, which as root
+# runs this as an unprivileged user of its own, for sway refuses root): the
+# whole program with fcitx5 as the compositor's input method
+# (program_on_wayland.py); then IBus, found by its address file named after
+# WAYLAND_DISPLAY.
 #
-#   run_wayland_e2e.sh PATH/TO/morvane PATH/TO/desktop_probe
+#   private_desktop --as-user run_wayland_e2e.sh PATH/TO/morvane PATH/TO/desktop_probe
 set -euo pipefail
 
-usage="usage: run_wayland_e2e.sh PATH/TO/morvane PATH/TO/desktop_probe"
+usage="usage: private_desktop --as-user run_wayland_e2e.sh PATH/TO/morvane PATH/TO/desktop_probe"
 MORVANE_BINARY=$(realpath "${1:?$usage}")
 PROBE=$(realpath "${2:?$usage}")
 export MORVANE_BINARY
 source "$(dirname "$0")/../../harness/desktop_session.sh"
 source "$(dirname "$0")/probe_checks.sh"
-run_as_unprivileged_user "$MORVANE_BINARY" "$PROBE"
 require_tools sway swaymsg wtype fcitx5 fcitx5-remote ibus ibus-daemon
-run_in_private_session_bus "$@"
-begin_work
 # No keyboard LEDs of the machine's: Caps Lock reads as unknown.
 export SYSFS_PATH="$WORK/sys"
 
 start_wayland_desktop
 cd "$(dirname "$0")"
-expect "the program on Wayland" env PYTHONPATH="$(cd ../.. && pwd)" PYTHONDONTWRITEBYTECODE=1 \
-  python3 -m unittest -v program_on_wayland
+expect "the program on Wayland" "$DESKTOP_HERE/python" -m unittest -v program_on_wayland
 
 # IBus where fcitx5, which is asked first, is not running.
 stop "$ENTRY_PID"

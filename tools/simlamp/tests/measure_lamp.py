@@ -7,7 +7,8 @@ import statistics
 import subprocess
 import time
 
-from harness.simulated_lamp import GREEN, IDENTITY_LINE, Port, SimulatedLamp, required_path
+from harness.paths import required_path
+from harness.simulated_lamp import GREEN, IDENTITY_LINE, Port, SimulatedLamp
 
 SIMLAMP = required_path("SIMLAMP")
 FIRMWARE = required_path("LAMP_FIRMWARE")

@@ -4,13 +4,14 @@ import random
 import time
 import unittest
 
+from harness.paths import required_path
 from harness.simulated_lamp import (
-    BLUE, GREEN, IDENTITY_LINE, RED, Port, SimulatedLamp, apply_commands, required_path)
+    BLUE, GREEN, IDENTITY_LINE, RED, Port, SimulatedLamp, apply_commands)
 
-SIMLAMP = required_path("SIMLAMP")
-FIRMWARE = required_path("LAMP_FIRMWARE")
-# Built for a common-anode LED with red at duty 1, green at duty 0 and blue at 128.
-FIRMWARE_COMMON_ANODE = required_path("LAMP_FIRMWARE_COMMON_ANODE")
+# The environment's names of the firmware images: the default one, and one
+# built for a common-anode LED with red at duty 1, green at duty 0 and blue at 128.
+FIRMWARE = "LAMP_FIRMWARE"
+FIRMWARE_COMMON_ANODE = "LAMP_FIRMWARE_COMMON_ANODE"
 
 # The firmware's silence timeout, and how far from it the dark line may land: it counts
 # whole milliseconds from the tick during which the last byte arrived.
@@ -23,7 +24,8 @@ class LampTestCase(unittest.TestCase):
     firmware = FIRMWARE
 
     def setUp(self):
-        self.lamp = SimulatedLamp(SIMLAMP, self.firmware, *self.simlamp_args)
+        self.lamp = SimulatedLamp(required_path("SIMLAMP"), required_path(self.firmware),
+                                  *self.simlamp_args)
         self.addCleanup(self.check_stderr_clean)
 
     def check_stderr_clean(self):

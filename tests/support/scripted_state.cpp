@@ -1,5 +1,5 @@
 // The desktop's state read from a file that a soak or a benchmark writes,
-// so that the real program on the real POSIX platform follows a state the
+// so that the real program on the real Linux platform follows a state the
 // harness controls. MORVANE_SCRIPTED_STATE names the file; its first three
 // bytes are read afresh each cycle through a shared mapping:
 //   [0] Caps Lock      '0' off, '1' on, anything else unknown
