@@ -4,25 +4,6 @@ Under Wine the same texts arrive in Shift_JIS with CR LF (tests/wine converts
 them). The functions fill in what a message names: a port, a number, a name.
 """
 
-import os
-import re
-
-# The program's one table of the reasons why nobody is at the computer.
-AWAY_REASONS = os.path.join(os.path.dirname(__file__), "..", "..", "src", "platform",
-                            "away_reasons.h")
-
-
-def away_messages():
-    """Each away reason's message, by the reason's name in the table
-    ("Locked"): printed once as a period of it begins. The unit tests of the
-    monitor hold the table's texts to the letter."""
-    with open(AWAY_REASONS, encoding="utf-8") as table:
-        rows = re.findall(r'AwayReasonRow\{AwayReason::(\w+),\s*"([^"\\]*)\\n",', table.read())
-    if not rows:
-        raise AssertionError(f"no away reasons read from {AWAY_REASONS}")
-    return {reason: f"{message}\n" for reason, message in rows}
-
-
 # The name the lamp answers with, and the only one the program accepts.
 IDENTITY = "Lumivantrexial"
 
@@ -44,9 +25,8 @@ IME_ON = "IMEがONです。\n"
 IME_OFF = "IMEがOFFで、半角英数モードです。\n"
 SAVER = "スクリーンセイバーが起動しました。\n"
 # Nobody at the computer: each period is announced once as it begins.
-AWAY = away_messages()
-LOCKED = AWAY["Locked"]
-SLEEPING = AWAY["Sleeping"]
+LOCKED = "画面がロックされました。\n"
+SLEEPING = "スリープに入ります。\n"
 
 # morvane-probe: its first line, and how its summary at the end begins.
 PROBE_BANNER = ("morvane-probe: morvaneが読み取る状態を、変わるたびに1行で表示します。"
