@@ -137,8 +137,8 @@ class FaultTest(unittest.TestCase):
                 self.addCleanup(board.close)
                 work = WorkFolder()
                 self.addCleanup(work.cleanup)
-                process = work.start(required_path("MORVANE_BINARY"), work.show_ports((UNO, board.path)),
-                                     env=NO_DESKTOP_SESSION)
+                process = work.start(required_path("MORVANE_BINARY"),
+                                     work.show_ports((UNO, board.path)), env=NO_DESKTOP_SESSION)
                 if ending == signal.SIGINT:
                     wait_for_output(process, HOW_TO_END)
                 elif ending:
