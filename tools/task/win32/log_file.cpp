@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "log_lines.h"
+#include "platform/platform.h"
 
 namespace task::win32 {
 namespace {
@@ -45,6 +46,10 @@ void AppendToLog(const std::wstring& folder, std::string_view text) {
   DWORD written = 0;
   WriteFile(log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
   CloseHandle(log);
+}
+
+void AppendFailureToLog(const std::wstring& folder, std::string_view what, std::uint32_t code) {
+  AppendToLog(folder, std::string(what) + "理由: " + platform::SystemErrorText({.code = code}));
 }
 
 }  // namespace task::win32

@@ -8,7 +8,6 @@
 #include "handle.h"
 #include "log_file.h"
 #include "log_lines.h"
-#include "platform/platform.h"
 #include "platform/win32/code_pages.h"
 
 namespace task::win32 {
@@ -29,8 +28,7 @@ void LogProgramLine(const Places& places, std::string_view shiftJis) {
 }
 
 void LogFailure(const Places& places, std::string_view what) {
-  const std::string reason = platform::SystemErrorText({.code = GetLastError()});
-  AppendToLog(places.logFolder, std::string(what) + "理由: " + reason);
+  AppendFailureToLog(places.logFolder, what, GetLastError());
 }
 
 struct Copy {

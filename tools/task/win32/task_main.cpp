@@ -19,7 +19,6 @@
 
 #include "log_file.h"
 #include "places.h"
-#include "platform/platform.h"
 #include "platform/win32/code_pages.h"
 #include "program_run.h"
 #include "scheduler.h"
@@ -44,7 +43,8 @@ void Log(const Places& places, std::string_view text) {
 }
 
 void LogFailure(const Places& places, std::string_view failed, std::uint32_t code) {
-  Log(places, std::string(failed) + "理由: " + platform::SystemErrorText({.code = code}));
+  task::win32::MakeFolder(places.logFolder);
+  task::win32::AppendFailureToLog(places.logFolder, failed, code);
 }
 
 // Logs done when code is S_OK, else failed with the system's reason.
