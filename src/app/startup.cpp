@@ -26,9 +26,10 @@ void LowerPriority() {
   FinishAndExit();
 }
 
-void NoteWhatTheKeyboardLacks() {
-  switch (platform::ReachOfKeyboard()) {
+void NoteWhatTheKeyboardLacks(platform::KeyboardReach reach) {
+  switch (reach) {
     case platform::KeyboardReach::Full:
+    case platform::KeyboardReach::NoConsoleWindow:
       return;
     case platform::KeyboardReach::NoDisplay:
       platform::WriteText(
@@ -46,6 +47,27 @@ void NoteWhatTheKeyboardLacks() {
   }
 }
 
+// Started as a task there is no window to close and no Shift+Esc: the
+// instructions would mislead, and the task's own way to end it takes their
+// place.
+void TellHowToEnd() {
+  const platform::KeyboardReach reach = platform::ReachOfKeyboard();
+  if (reach == platform::KeyboardReach::NoConsoleWindow) {
+    platform::WriteText(
+        "タスク スケジューラのタスクとして実行しています。[Shift]キー + [Esc]キーは使えません。"
+        "終了するには、スタートメニューの「morvane を停止」を選ぶか、morvane-task stop "
+        "を実行してください。\n\n");
+    return;
+  }
+  platform::WriteText(
+      "[Shift]キー + [Esc]キーを合わせて押すと終了します。\n\n"
+      "[×]"
+      "ボタンを押してこのウィンドウを閉じてしまうと終了してしまいますので、このウィンドウが邪魔な場"
+      "合は"
+      "[－]ボタンを押して最小化してください。\n\n");
+  NoteWhatTheKeyboardLacks(reach);
+}
+
 void InstallHandler(MonitorLocals& locals) {
   locals.bSaverMsgShown = false;
   // Without the handler, closing the window would end the program with the
@@ -55,13 +77,7 @@ void InstallHandler(MonitorLocals& locals) {
     FailWithLampOff("SetConsoleCtrlHandler FAILED\n", error);
   }
   platform::WatchAway(hComm);
-  platform::WriteText(
-      "[Shift]キー + [Esc]キーを合わせて押すと終了します。\n\n"
-      "[×]"
-      "ボタンを押してこのウィンドウを閉じてしまうと終了してしまいますので、このウィンドウが邪魔な場"
-      "合は"
-      "[－]ボタンを押して最小化してください。\n\n");
-  NoteWhatTheKeyboardLacks();
+  TellHowToEnd();
 }
 
 }  // namespace

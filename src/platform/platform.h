@@ -86,7 +86,8 @@ void ClaimEnd();
 [[noreturn]] void EndProcess(int status);
 
 // True when a service manager started the program (systemd sets
-// INVOCATION_ID), so that the user ends it through the manager.
+// INVOCATION_ID; Windows' Task Scheduler, through morvane-task, gives it a
+// console without a window), so that the user ends it through the manager.
 bool StartedAsService();
 
 // Monotonic milliseconds, for deadlines.
@@ -198,6 +199,10 @@ enum class KeyboardReach : std::uint8_t {
   Full,       // Caps Lock and Shift+Esc
   NoDisplay,  // Linux without a display: no Shift+Esc, Caps Lock only from the kernel's LEDs
   Wayland,    // Caps Lock, but no Shift+Esc: a client cannot read it without a grab
+  // Windows started as a task, without a console window: Caps Lock, but no
+  // Shift+Esc. Nobody sees the window that it would close, and a Shift+Esc
+  // typed into another program is meant for that one.
+  NoConsoleWindow,
 };
 KeyboardReach ReachOfKeyboard();
 

@@ -19,6 +19,11 @@ WAYLAND_HOW_TO_END = NO_SHIFT_ESC_ON_WAYLAND + "終了するにはCtrl+Cを押�
 # Under Wayland, as a systemd service (INVOCATION_ID set).
 WAYLAND_SERVICE_HOW_TO_END = (
     NO_SHIFT_ESC_ON_WAYLAND + "終了するには systemctl --user stop morvane を実行してください。\n")
+# On Windows, started by Task Scheduler through morvane-task: in place of
+# the instructions.
+AS_A_TASK = (
+    "タスク スケジューラのタスクとして実行しています。[Shift]キー + [Esc]キーは使えません。"
+    "終了するには、スタートメニューの「morvane を停止」を選ぶか、morvane-task stop を実行してください。\n\n")
 END = "\n終了しました。\n"
 
 IME_ON = "IMEがONです。\n"

@@ -81,6 +81,18 @@ TEST_F(EndPathsTest, UnderWaylandAsAServiceNamesTheServiceManager) {
                 "\n終了しました。\n");
 }
 
+TEST_F(EndPathsTest, AsATaskSaysHowToStopItInPlaceOfTheInstructions) {
+  Fake().keyboardReach = platform::KeyboardReach::NoConsoleWindow;
+  Fake().cycles = {{.ime = kImeOn}};
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(Fake().Console(),
+            std::string(kStart) +
+                "タスク スケジューラのタスクとして実行しています。[Shift]キー + "
+                "[Esc]キーは使えません。終了するには、スタートメニューの「morvane "
+                "を停止」を選ぶか、morvane-task stop を実行してください。\n\n"
+                "IMEがONです。\n\n終了しました。\n");
+}
+
 TEST_F(EndPathsTest, LowersThePriorityBeforeOpeningThePort) {
   Run();
   const auto priority = std::find(Fake().calls.begin(), Fake().calls.end(), "priority");

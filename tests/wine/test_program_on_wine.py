@@ -127,8 +127,8 @@ class PackageTest(unittest.TestCase):
     def test_the_package_holds_the_program_and_its_files_at_its_root(self):
         with zipfile.ZipFile(package()) as unpacked:
             self.assertEqual(sorted(unpacked.namelist()),
-                             ["LICENSE", "README.md", "arduino_portname.txt", "morvane-probe.exe",
-                              "morvane.exe"])
+                             ["LICENSE", "README-ja.txt", "README.md", "arduino_portname.txt",
+                              "morvane-probe.exe", "morvane.exe"])
             for name in ("LICENSE", "README.md", "arduino_portname.txt"):
                 with open(os.path.join(SOURCES, name), "rb") as source:
                     self.assertEqual(unpacked.read(name), source.read(), name)

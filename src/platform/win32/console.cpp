@@ -16,6 +16,7 @@
 #include "platform/platform.h"
 #include "platform/win32/code_pages.h"
 #include "platform/win32/console_events.h"
+#include "platform/win32/console_window.h"
 
 namespace platform {
 namespace {
@@ -185,6 +186,18 @@ bool StartQuietThread(void (*body)()) {
 }
 
 }  // namespace detail
+
+namespace win32 {
+
+bool StartedHidden() {
+  static const bool hidden = [] {
+    DWORD process = 0;
+    return GetConsoleWindow() == nullptr && GetConsoleProcessList(&process, 1) != 0;
+  }();
+  return hidden;
+}
+
+}  // namespace win32
 
 std::optional<std::string> ReadLine() {
   detail::WaitForConsole(kTextBeforeInputWaitMs);

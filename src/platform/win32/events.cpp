@@ -12,11 +12,13 @@
 #include "platform/platform.h"
 #include "platform/win32/away_messages.h"
 #include "platform/win32/console_events.h"
+#include "platform/win32/session_window.h"
 
 namespace platform {
 namespace {
 
-constexpr wchar_t kSessionWindowClass[] = L"morvane.session";
+using win32::kSessionWindowClass;
+
 constexpr int kNotPausing = -1;
 // How long the start waits for the window to hear of the session: far
 // longer than it takes, unless the session's service is not up yet.
@@ -68,6 +70,13 @@ LRESULT CALLBACK OnSessionMessage(HWND window, UINT message, WPARAM wParam, LPAR
   switch (message) {
     case WM_QUERYENDSESSION:
       return TRUE;
+    // Closing the window from outside (morvane-task stop, taskkill without
+    // /F) ends the program as closing its console does. Left to
+    // DefWindowProc, it would destroy the window, and the program would run
+    // on deaf to the session's end, the lock, the display and sleep.
+    case WM_CLOSE:
+      Deliver(ConsoleEvent::Close);
+      return 0;
     case WM_ENDSESSION:
       if (wParam != FALSE) {
         Deliver((lParam & ENDSESSION_LOGOFF) != 0 ? ConsoleEvent::Logoff : ConsoleEvent::Shutdown);

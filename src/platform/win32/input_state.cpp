@@ -9,6 +9,7 @@
 
 #include "platform/platform.h"
 #include "platform/source_replies.h"
+#include "platform/win32/console_window.h"
 #include "platform/win32/window_names.h"
 
 namespace platform {
@@ -110,10 +111,15 @@ HWND KeyboardFocusOf(HWND foreground, SourceReplies* asked) {
 
 }  // namespace
 
-// The keyboard is always there to ask on Windows.
-KeyboardReach ReachOfKeyboard() { return KeyboardReach::Full; }
+// The keyboard is always there to ask on Windows; Shift+Esc is not taken
+// from a program started hidden.
+KeyboardReach ReachOfKeyboard() {
+  return win32::StartedHidden() ? KeyboardReach::NoConsoleWindow : KeyboardReach::Full;
+}
 
-bool EscPressedSinceLastQuery() { return (GetAsyncKeyState(VK_ESCAPE) & 1) != 0; }
+bool EscPressedSinceLastQuery() {
+  return !win32::StartedHidden() && (GetAsyncKeyState(VK_ESCAPE) & 1) != 0;
+}
 
 // Asked only after Shift, as Shift only after an Esc press.
 bool ShiftIsDown() { return GetKeyState(VK_SHIFT) < 0 && !OtherModifierDown(); }

@@ -4,6 +4,7 @@
 
 #include "platform/console_writer.h"
 #include "platform/platform.h"
+#include "platform/win32/console_window.h"
 
 namespace platform {
 namespace {
@@ -30,9 +31,9 @@ void EndProcess(int status) {
   std::_Exit(status);
 }
 
-// The Windows program runs in a console window of its own, never as a
-// service.
-bool StartedAsService() { return false; }
+// Task Scheduler starts it through morvane-task, which gives it a console
+// without a window.
+bool StartedAsService() { return win32::StartedHidden(); }
 
 std::uint64_t NowMs() { return GetTickCount64(); }
 
