@@ -28,6 +28,7 @@ import sys
 import threading
 import time
 
+from figures import arguments, median_and_worst, ms
 from harness.board import UNO, FakeBoard
 from harness.desktop import PrivateSessionBus
 from harness.program import NO_DESKTOP_SESSION, WorkFolder, cpu_ns, peak_kib, wait_for_output
@@ -153,21 +154,10 @@ def latencies(scripted, changes):
     return results
 
 
-def ms(seconds):
-    return f"{seconds * 1000:.1f} ms"
-
-
-def main(argv):
-    if len(argv) < 3:
-        print(__doc__)
-        return 2
-    morvane, scripted = os.path.abspath(argv[1]), os.path.abspath(argv[2])
-    seconds = float(argv[3]) if len(argv) > 3 else 60
-    changes = int(argv[4]) if len(argv) > 4 else 300
-
+def main(morvane, scripted, seconds, changes):
     starts = start_up(morvane)
-    print(f"start-up to the first poll:      median {ms(statistics.median(starts))}, "
-          f"worst {ms(max(starts))} (20 starts, morvane, board answering at once)")
+    print(f"start-up to the first poll:      {median_and_worst(starts)} "
+          f"(20 starts, morvane, board answering at once)")
     shares, peaks, elapsed = cpu_shares(morvane, scripted, seconds)
     for name, share in shares.items():
         print(f"CPU share over {elapsed:.0f} s of polling:  {100 * share:.4f} % ({name})")
@@ -177,8 +167,7 @@ def main(argv):
     print(f"state change to byte:            median {ms(statistics.median(times))}, "
           f"95th percentile {ms(times[int(0.95 * (len(times) - 1))])}, worst {ms(times[-1])}, "
           f"least {ms(times[0])} ({len(times)} Caps Lock changes, morvane_scripted)")
-    return 0
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+    main(*arguments(sys.argv, __doc__, 2, 60.0, 300))

@@ -4,7 +4,7 @@ the connection and never answers: the session bus, IBus, the X display, and
 all three at once (tests/harness/silent_peers.py), with no source at all for
 comparison.
 
-  PYTHONPATH=tests silent_source_figures.py MORVANE [SECONDS (10)]
+  tests/harness/python silent_source_figures.py MORVANE [SECONDS (10)]
 
 The keyboard's Caps Lock LED is lit in the fake sysfs tree, so every cycle
 sends a red byte; a cycle's duration is the time from one red byte's arrival
@@ -14,11 +14,10 @@ cannot be reached, printed once the display has had its half second).
 Figures only: it asserts nothing about speed.
 """
 
-import os
-import statistics
 import sys
 import time
 
+from figures import arguments, median_and_worst, ms
 from harness.board import UNO, FakeBoard, set_caps_lock_led
 from harness.program import NO_DESKTOP_SESSION, WorkFolder, wait_for_output
 from harness.silent_peers import SilentPeer, silent_bus
@@ -62,24 +61,14 @@ def run(binary, silent, seconds):
         work.cleanup()
 
 
-def ms(seconds):
-    return f"{seconds * 1000:.1f} ms"
-
-
-def main(argv):
-    if len(argv) < 2:
-        print(__doc__)
-        return 2
-    binary = os.path.abspath(argv[1])
-    seconds = float(argv[2]) if len(argv) > 2 else 10
+def main(binary, seconds):
     for silent in ((), ("session bus",), ("IBus",), ("X display",),
                    ("session bus", "IBus", "X display")):
         first, cycles = run(binary, silent, seconds)
         print(f"a cycle with {' + '.join(silent) or 'no source'} silent: "
-              f"first red byte after {ms(max(first, 0))}, cycles median {ms(statistics.median(cycles))}, "
-              f"worst {ms(max(cycles))} ({len(cycles)} cycles)")
-    return 0
+              f"first red byte after {ms(max(first, 0))}, cycles {median_and_worst(cycles)} "
+              f"({len(cycles)} cycles)")
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+    main(*arguments(sys.argv, __doc__, 1, 10.0))

@@ -13,7 +13,8 @@ import unittest
 from harness.board import UNO, FakeBoard
 from harness.paths import required_path
 from harness.program import (
-    NO_DESKTOP_SESSION, WorkFolder, blocks_end_signals, read_until, wait_for_output)
+    NO_DESKTOP_SESSION, WorkFolder, blocks_end_signals, end_and_close, read_until,
+    wait_for_output)
 from harness.texts import (
     BANNER, HOW_TO_END, LIST_UNREADABLE, OPEN_FAILED, PAUSE, SEND_FAILED, reason)
 
@@ -33,17 +34,8 @@ class SurroundingsTest(unittest.TestCase):
         sysfs = self.work.show_ports(*((UNO, board.path) for board in boards))
         process = self.work.start(required_path("MORVANE_BINARY"), sysfs, env=NO_DESKTOP_SESSION,
                                   **streams)
-        self.addCleanup(self._end, process)
+        self.addCleanup(end_and_close, process)
         return process
-
-    @staticmethod
-    def _end(process):
-        if process.poll() is None:
-            process.kill()
-        process.wait(timeout=10)
-        for stream in (process.stdin, process.stdout, process.stderr):
-            if stream:
-                stream.close()
 
     def ended_with(self, process, status):
         process.wait(timeout=10)
@@ -107,7 +99,7 @@ class SurroundingsTest(unittest.TestCase):
         process = self.work.start("/bin/sh", sysfs, env=NO_DESKTOP_SESSION, stdin=None,
                                   stdout=None,
                                   args=("-c", 'exec "$0" <&- >&-', required_path("MORVANE_BINARY")))
-        self.addCleanup(self._end, process)
+        self.addCleanup(end_and_close, process)
         self.assertTrue(board.identity_sent.wait(10))
         deadline = time.monotonic() + 10
         while not blocks_end_signals(process.pid):

@@ -45,6 +45,17 @@ def start_program(binary, workdir, sysfs, display=None, env=None, stdin=subproce
     )
 
 
+def end_and_close(process):
+    """After a test: kills the program if it still runs, waits for it and
+    closes its pipes."""
+    if process.poll() is None:
+        process.kill()
+    process.wait(timeout=10)
+    for stream in (process.stdin, process.stdout, process.stderr):
+        if stream:
+            stream.close()
+
+
 def read_until(fd, seen, wanted, timeout, decode=lambda data: data.decode(errors="replace")):
     """Reads fd onto the bytes seen until wanted is among them; returns them all."""
     deadline = time.monotonic() + timeout

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace platform::desktop {
 namespace {
 
@@ -12,12 +14,21 @@ void Tap(KeyTracker& tracker, KeyRole role) {
   tracker.Release(role);
 }
 
+// A report whole, as {escPressed, shiftDownAtEsc}.
+using Report = std::pair<bool, bool>;
+constexpr Report kNoEsc{false, false};
+constexpr Report kEscWithoutShift{true, false};
+constexpr Report kShiftEsc{true, true};
+
+Report TakeReport(KeyTracker& tracker) {
+  const EscReport report = tracker.TakeReport();
+  return {report.escPressed, report.shiftDownAtEsc};
+}
+
 TEST(DesktopKeyTracker, EscAloneIsAnEscWithoutShift) {
   KeyTracker tracker = NothingHeld();
   Tap(tracker, KeyRole::Esc);
-  const EscReport report = tracker.TakeReport();
-  EXPECT_TRUE(report.escPressed);
-  EXPECT_FALSE(report.shiftDownAtEsc);
+  EXPECT_EQ(TakeReport(tracker), kEscWithoutShift);
 }
 
 TEST(DesktopKeyTracker, ShiftEscTappedAndReleasedBeforeThePollIsStillSeen) {
@@ -25,9 +36,7 @@ TEST(DesktopKeyTracker, ShiftEscTappedAndReleasedBeforeThePollIsStillSeen) {
   tracker.Press(KeyRole::LeftShift);
   Tap(tracker, KeyRole::Esc);
   tracker.Release(KeyRole::LeftShift);
-  const EscReport report = tracker.TakeReport();
-  EXPECT_TRUE(report.escPressed);
-  EXPECT_TRUE(report.shiftDownAtEsc);
+  EXPECT_EQ(TakeReport(tracker), kShiftEsc);
 }
 
 TEST(DesktopKeyTracker, ShiftCountsOnlyWhileDownAtTheEscPress) {
@@ -76,9 +85,7 @@ TEST(DesktopKeyTracker, AReportCoversOnlyThePressesSinceThePreviousOne) {
   Tap(tracker, KeyRole::Esc);
   EXPECT_TRUE(tracker.TakeReport().escPressed);
 
-  const EscReport next = tracker.TakeReport();
-  EXPECT_FALSE(next.escPressed);
-  EXPECT_FALSE(next.shiftDownAtEsc);
+  EXPECT_EQ(TakeReport(tracker), kNoEsc);
 }
 
 TEST(DesktopKeyTracker, ShiftStaysDownAcrossReports) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -24,39 +25,33 @@ void ExpectClassified(const Case& c) {
   EXPECT_EQ(result.entry, c.entry);
 }
 
-TEST(ClassifyListLine, SkipsEmptyLinesAndCommentsAtTheVeryStart) {
-  const Case cases[] = {
-      {"", false, LineKind::Skip, u""},
-      {"//", false, LineKind::Skip, u""},
-      {"///", false, LineKind::Skip, u""},
-      {"// Arduino Uno", false, LineKind::Skip, u""},
-      {"//\xFF", false, LineKind::Skip, u""},  // a comment need not be UTF-8
-      {"/", false, LineKind::Entry, u"/"},
-      {"/ /x", false, LineKind::Entry, u"/ /x"},
-      {" //x", false, LineKind::Entry, u" //x"},
-      {"\t//x", false, LineKind::Entry, u"\t//x"},
-      {"desc // note", false, LineKind::Entry, u"desc // note"},
-  };
-  for (const Case& c : cases) {
-    ExpectClassified(c);
+// Lines after the first, each of that kind with no entry.
+void ExpectEach(LineKind kind, std::initializer_list<std::string_view> lines) {
+  for (const std::string_view line : lines) {
+    ExpectClassified({line, false, kind, u""});
   }
 }
 
-TEST(ClassifyListLine, KeepsEntriesByteForByte) {
-  const Case cases[] = {
-      {"Arduino Uno", false, LineKind::Entry, u"Arduino Uno"},
-      {"arduino UNO", false, LineKind::Entry, u"arduino UNO"},
-      {"  Arduino Uno  ", false, LineKind::Entry, u"  Arduino Uno  "},
-      {"   ", false, LineKind::Entry, u"   "},
-      {"\t", false, LineKind::Entry, u"\t"},
-      {"a\rb", false, LineKind::Entry, u"a\rb"},
-      {"USB \xE3\x82\xB7\xE3\x83\xAA\xE3\x82\xA2\xE3\x83\xAB", false, LineKind::Entry,
-       u"USB \u30B7\u30EA\u30A2\u30EB"},
-      {"Arduino Uno", true, LineKind::Entry, u"Arduino Uno"},
-  };
-  for (const Case& c : cases) {
-    ExpectClassified(c);
+// Lines after the first, each its own entry. They are ASCII, so each byte
+// stands for itself in UTF-16.
+void ExpectEachKeptAsItStands(std::initializer_list<std::string_view> lines) {
+  for (const std::string_view line : lines) {
+    ExpectClassified({line, false, LineKind::Entry, std::u16string(line.begin(), line.end())});
   }
+}
+
+TEST(ClassifyListLine, SkipsEmptyLinesAndCommentsAtTheVeryStart) {
+  // The last: a comment need not be UTF-8.
+  ExpectEach(LineKind::Skip, {"", "//", "///", "// Arduino Uno", "//\xFF"});
+  // Anywhere but at the very start, "//" is part of the entry.
+  ExpectEachKeptAsItStands({"/", "/ /x", " //x", "\t//x", "desc // note"});
+}
+
+TEST(ClassifyListLine, KeepsEntriesByteForByte) {
+  ExpectEachKeptAsItStands({"Arduino Uno", "arduino UNO", "  Arduino Uno  ", "   ", "\t", "a\rb"});
+  ExpectClassified({"USB \xE3\x82\xB7\xE3\x83\xAA\xE3\x82\xA2\xE3\x83\xAB", false, LineKind::Entry,
+                    u"USB \u30B7\u30EA\u30A2\u30EB"});
+  ExpectClassified({"Arduino Uno", true, LineKind::Entry, u"Arduino Uno"});
 }
 
 TEST(ClassifyListLine, DropsAByteOrderMarkOnTheFirstLineOnly) {
@@ -76,17 +71,11 @@ TEST(ClassifyListLine, DropsAByteOrderMarkOnTheFirstLineOnly) {
 }
 
 TEST(ClassifyListLine, ReportsEntriesThatAreNotUtf8) {
-  const Case cases[] = {
-      {"Arduino \xFF", false, LineKind::NotUtf8, u""},
-      {"\x83\x41\x83\x68", false, LineKind::NotUtf8, u""},  // Shift_JIS
-      {"\xC0\xAF", false, LineKind::NotUtf8, u""},          // overlong "/"
-      {"\xED\xA0\x80", false, LineKind::NotUtf8, u""},      // encoded surrogate
-      {"\xEF\xBB", true, LineKind::NotUtf8, u""},           // a cut-off mark is no mark
-      {"/\xFF", false, LineKind::NotUtf8, u""},
-  };
-  for (const Case& c : cases) {
-    ExpectClassified(c);
-  }
+  // Among them Shift_JIS, an overlong "/" and an encoded surrogate.
+  ExpectEach(LineKind::NotUtf8,
+             {"Arduino \xFF", "\x83\x41\x83\x68", "\xC0\xAF", "\xED\xA0\x80", "/\xFF"});
+  // A cut-off mark is no mark.
+  ExpectClassified({"\xEF\xBB", true, LineKind::NotUtf8, u""});
 }
 
 }  // namespace

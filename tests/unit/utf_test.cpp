@@ -7,13 +7,13 @@
 
 namespace {
 
-struct WellFormed {
+struct Utf8AndUtf16 {
   std::string_view utf8;
   std::u16string_view utf16;
 };
 
 // Each boundary of each sequence length, and the edges around the surrogates.
-constexpr WellFormed kWellFormed[] = {
+constexpr Utf8AndUtf16 kWellFormed[] = {
     {"", u""},
     {std::string_view("a\0b", 3), std::u16string_view(u"a\0b", 3)},
     {"\x7F", u"\u007F"},
@@ -80,10 +80,7 @@ TEST(Utf8ToUtf16Lossy, KeepsWellFormedText) {
 }
 
 TEST(Utf8ToUtf16Lossy, ReplacesEachMaximalIllFormedPiece) {
-  const struct {
-    std::string_view utf8;
-    std::u16string_view utf16;
-  } cases[] = {
+  constexpr Utf8AndUtf16 kCases[] = {
       {"a\xFFz", u"a\uFFFDz"},
       {"\xE2\x82Z", u"\uFFFDZ"},  // one piece: the two bytes could have begun U+20AC
       {"\xE2\x82", u"\uFFFD"},
@@ -92,7 +89,7 @@ TEST(Utf8ToUtf16Lossy, ReplacesEachMaximalIllFormedPiece) {
       {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
       {"\xF0\x9F\x98\xF0\x9F\x98\x80", u"\uFFFD\U0001F600"},
   };
-  for (const auto& [utf8, utf16] : cases) {
+  for (const auto& [utf8, utf16] : kCases) {
     SCOPED_TRACE(testing::PrintToString(std::string(utf8)));
     EXPECT_EQ(text::Utf8ToUtf16Lossy(utf8), utf16);
     EXPECT_EQ(text::WellFormedUtf8(utf8), text::Utf16ToUtf8(utf16));

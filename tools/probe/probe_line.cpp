@@ -56,15 +56,8 @@ std::string Sources(const platform::SourceReplies& sources) {
 }
 
 std::string_view ToggleWord(platform::Toggle toggle) {
-  switch (toggle) {
-    case platform::Toggle::On:
-      return "オン";
-    case platform::Toggle::Off:
-      return "オフ";
-    case platform::Toggle::Unknown:
-      break;
-  }
-  return "不明";
+  if (toggle == platform::Toggle::Unknown) return "不明";
+  return toggle == platform::Toggle::On ? "オン" : "オフ";
 }
 
 std::string_view KeyWord(const std::optional<bool>& down) {

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "platform/console_writer.h"
 #include "platform/linux/end_signals.h"
@@ -34,17 +35,19 @@ sigset_t EndSignals() {
   return signals;
 }
 
+// The end signals that stand for a console event of their own; the others
+// stand for the system's shutdown.
+constexpr std::array<std::pair<int, ConsoleEvent>, 3> kSignalEvents{{
+    {SIGINT, ConsoleEvent::CtrlC},
+    {SIGQUIT, ConsoleEvent::CtrlBreak},
+    {SIGHUP, ConsoleEvent::Close},
+}};
+
 ConsoleEvent EventFor(int signal) {
-  switch (signal) {
-    case SIGINT:
-      return ConsoleEvent::CtrlC;
-    case SIGQUIT:
-      return ConsoleEvent::CtrlBreak;
-    case SIGHUP:
-      return ConsoleEvent::Close;
-    default:
-      return ConsoleEvent::Shutdown;
+  for (const auto& [standsFor, event] : kSignalEvents) {
+    if (standsFor == signal) return event;
   }
+  return ConsoleEvent::Shutdown;
 }
 
 // The default action of a signal that the handler left alone: the process
@@ -67,16 +70,10 @@ void LeaveLineThenDie(int signal) {
   if (std::raise(signal) != 0) ::_exit(128 + signal);
 }
 
-std::atomic<EventHandler>& InstalledHandler() {
-  static std::atomic<EventHandler> handler{nullptr};
-  return handler;
-}
-
+// What the signal thread acts on, as the program's threads set it.
+constinit std::atomic<EventHandler> installedHandler{nullptr};
 // The status of the failure whose pause is under way, or kNotPausing.
-std::atomic<int>& PauseStatus() {
-  static std::atomic<int> status{kNotPausing};
-  return status;
-}
+constinit std::atomic<int> pauseStatus{kNotPausing};
 
 void RunHandler(EventHandler handler, int signal) {
   if (!handler(EventFor(signal))) TakeDefaultAction(signal);
@@ -85,7 +82,7 @@ void RunHandler(EventHandler handler, int signal) {
 // The handler's end runs on a thread of its own, so that the signals are
 // still taken while it waits: its lamp-off may fail and pause.
 void Handle(int signal) {
-  const EventHandler handler = InstalledHandler().load();
+  const EventHandler handler = installedHandler.load();
   if (handler == nullptr) TakeDefaultAction(signal);
   try {
     std::thread(RunHandler, handler, signal).detach();
@@ -104,8 +101,8 @@ void* WaitForSignals(void* /*unused*/) {
   for (;;) {
     int signal = 0;
     if (sigwait(&signals, &signal) != 0) continue;
-    const int pauseStatus = PauseStatus().load();
-    if (pauseStatus != kNotPausing) EndProcess(pauseStatus);
+    const int status = pauseStatus.load();
+    if (status != kNotPausing) EndProcess(status);
     if (!handled) Handle(signal);
     handled = true;
   }
@@ -138,7 +135,7 @@ int SignalThreadError() {
 namespace linux_os {
 
 void EndSignalsEndWith(int status) {
-  PauseStatus() = status;
+  pauseStatus = status;
   // Without the thread the system's default handling ends the process at
   // once, by the signal.
   SignalThreadError();
@@ -182,7 +179,7 @@ bool StartQuietThread(void (*body)()) {
 }  // namespace detail
 
 bool InstallEventHandler(EventHandler handler, SystemError& error) {
-  InstalledHandler() = handler;
+  installedHandler = handler;
   const int startError = SignalThreadError();
   error.code = static_cast<std::uint32_t>(startError);
   return startError == 0;

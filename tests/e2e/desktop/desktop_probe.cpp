@@ -8,14 +8,8 @@
 namespace {
 
 const char* Name(platform::Toggle toggle) {
-  switch (toggle) {
-    case platform::Toggle::On:
-      return "on";
-    case platform::Toggle::Off:
-      return "off";
-    default:
-      return "unknown";
-  }
+  if (toggle == platform::Toggle::Unknown) return "unknown";
+  return toggle == platform::Toggle::On ? "on" : "off";
 }
 
 const char* Name(platform::KeyboardReach reach) {

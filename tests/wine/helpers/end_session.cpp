@@ -7,7 +7,6 @@
 
 #include <cstdio>
 #include <cwchar>
-#include <optional>
 #include <vector>
 
 #include "find_process.h"
@@ -30,16 +29,8 @@ int wmain(int argc, wchar_t** argv) {
     (void)std::fprintf(stderr, "usage: end_session <image name> logoff|shutdown\n");
     return 2;
   }
-  const std::optional<DWORD> processId = FindOnlyProcess(argv[1]);
-  if (!processId) {
-    (void)std::fprintf(stderr, "end_session: no single process runs that image\n");
-    return 1;
-  }
-  const std::vector<HWND> windows = TopLevelWindowsOf(*processId);
-  if (windows.empty()) {
-    (void)std::fprintf(stderr, "end_session: the process has no top-level window\n");
-    return 1;
-  }
+  const std::vector<HWND> windows = WindowsOfOnlyProcess("end_session", argv[1]);
+  if (windows.empty()) return 1;
   const LPARAM reason = std::wcscmp(argv[2], L"logoff") == 0 ? ENDSESSION_LOGOFF : 0;
   // Windows the system made for the program (its input method's) may not
   // answer; the program's own window has to agree.

@@ -2,6 +2,7 @@
 
 #include <tlhelp32.h>
 
+#include <cstdio>
 #include <cwchar>
 
 namespace {
@@ -48,4 +49,17 @@ std::vector<HWND> TopLevelWindowsOf(DWORD processId) {
     if (!search.windows.empty() || waited >= kWindowWaitMs) return search.windows;
     Sleep(kLookAgainMs);
   }
+}
+
+std::vector<HWND> WindowsOfOnlyProcess(const char* helper, const wchar_t* imageName) {
+  const std::optional<DWORD> processId = FindOnlyProcess(imageName);
+  if (!processId) {
+    (void)std::fprintf(stderr, "%s: no single process runs that image\n", helper);
+    return {};
+  }
+  std::vector<HWND> windows = TopLevelWindowsOf(*processId);
+  if (windows.empty()) {
+    (void)std::fprintf(stderr, "%s: the process has no top-level window\n", helper);
+  }
+  return windows;
 }

@@ -32,3 +32,8 @@ std::optional<DWORD> FindOnlyProcess(const wchar_t* imageName);
 // a thread of its own as it begins to monitor, so they are waited for a
 // while; empty when none came.
 std::vector<HWND> TopLevelWindowsOf(DWORD processId);
+
+// The top-level windows of the one process running imageName; empty, once
+// standard error has said why under the helper's name, when there is no
+// such process or no such window.
+std::vector<HWND> WindowsOfOnlyProcess(const char* helper, const wchar_t* imageName);

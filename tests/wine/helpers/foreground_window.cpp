@@ -2,9 +2,9 @@
 // own, on a thread of its own that takes its messages until the program ends.
 #include <windows.h>
 
-namespace {
+#include "test_window.h"
 
-constexpr wchar_t kWindowClass[] = L"morvane.test.window";
+namespace {
 
 struct Started {
   HANDLE created;
@@ -13,15 +13,10 @@ struct Started {
 
 DWORD WINAPI RunWindow(LPVOID startedAddress) {
   auto* started = static_cast<Started*>(startedAddress);
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = DefWindowProcW;
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.lpszClassName = kWindowClass;
-  RegisterClassExW(&windowClass);
+  RegisterTestWindowClass(DefWindowProcW);
   const HWND window =
-      CreateWindowExW(0, kWindowClass, L"morvane test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320,
-                      240, nullptr, nullptr, windowClass.hInstance, nullptr);
+      CreateWindowExW(0, kTestWindowClass, L"morvane test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                      320, 240, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   started->error =
       window != nullptr && SetForegroundWindow(window) ? ERROR_SUCCESS : GetLastError();
   SetEvent(started->created);

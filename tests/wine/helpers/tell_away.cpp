@@ -58,16 +58,8 @@ int wmain(int argc, wchar_t** argv) {
                        "resume\n");
     return 2;
   }
-  const std::optional<DWORD> processId = FindOnlyProcess(argv[1]);
-  if (!processId) {
-    (void)std::fprintf(stderr, "tell_away: no single process runs that image\n");
-    return 1;
-  }
-  const std::vector<HWND> windows = TopLevelWindowsOf(*processId);
-  if (windows.empty()) {
-    (void)std::fprintf(stderr, "tell_away: the process has no top-level window\n");
-    return 1;
-  }
+  const std::vector<HWND> windows = WindowsOfOnlyProcess("tell_away", argv[1]);
+  if (windows.empty()) return 1;
   const double start = NowMs();
   for (const HWND window : windows) {
     DWORD_PTR answer = 0;

@@ -11,13 +11,13 @@
 #include "app/globals.h"
 #include "monitor/monitor_loop.h"
 #include "platform/platform.h"
+#include "test_window.h"
 #include "watchdog.h"
 
 namespace {
 
 using std::chrono::steady_clock;
 
-constexpr wchar_t kWindowClass[] = L"morvane.test.window";
 // A query's bound, with room for a busy machine.
 constexpr auto kQueryBound = std::chrono::milliseconds(300);
 // Long past any bound: only a query that waits for the hung window gets here.
@@ -29,15 +29,6 @@ LRESULT CALLBACK OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);
-}
-
-void RegisterWindowClass() {
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = OnMessage;
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.lpszClassName = kWindowClass;
-  RegisterClassExW(&windowClass);
 }
 
 // A thread with one window: a top-level window that it makes the foreground
@@ -75,12 +66,13 @@ class WindowThread {
   void Run(HWND parent) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     if (parent == nullptr) {
-      window_ = CreateWindowExW(0, kWindowClass, L"frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                320, 240, nullptr, nullptr, instance, nullptr);
+      window_ = CreateWindowExW(0, kTestWindowClass, L"frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                                0, 320, 240, nullptr, nullptr, instance, nullptr);
       SetForegroundWindow(window_);
     } else {
-      window_ = CreateWindowExW(WS_EX_NOPARENTNOTIFY, kWindowClass, L"field", WS_CHILD | WS_VISIBLE,
-                                10, 10, 200, 24, parent, nullptr, instance, nullptr);
+      window_ =
+          CreateWindowExW(WS_EX_NOPARENTNOTIFY, kTestWindowClass, L"field", WS_CHILD | WS_VISIBLE,
+                          10, 10, 200, 24, parent, nullptr, instance, nullptr);
       SetFocus(window_);
     }
     SetEvent(created_);
@@ -130,7 +122,7 @@ TimedReading ReadForegroundIme() {
 
 class ForegroundImeTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { RegisterWindowClass(); }
+  static void SetUpTestSuite() { RegisterTestWindowClass(OnMessage); }
 };
 
 TEST_F(ForegroundImeTest, AHungForegroundWindowHoldsUpNeitherTheQueryNorTheCycle) {
