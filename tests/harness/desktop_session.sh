@@ -20,9 +20,9 @@ add_test_user() {
 
 # sway refuses to run as root: as root, runs the calling script (one under
 # tests/) again as an unprivileged user of its own, added the first time,
-# with a clean environment, and ends with its status. The tests and the
-# files named by the arguments are copied for it to a folder it can read,
-# wherever the checkout is.
+# with a clean environment, and ends with its status. The tests, what they
+# read of the sources and the files named by the arguments are copied for it
+# to a folder it can read, wherever the checkout is.
 run_as_unprivileged_user() {
   ((EUID == 0)) || return 0
   add_test_user
@@ -34,6 +34,9 @@ run_as_unprivileged_user() {
   mkdir -p "$stage/bin" "$stage/tests/e2e"
   cp -r "$tests/harness" "$stage/tests/"
   cp -r "$tests/e2e/desktop" "$stage/tests/e2e/"
+  # The table of away reasons, whose messages harness/texts.py reads.
+  mkdir -p "$stage/src/platform"
+  cp "$tests/../src/platform/away_reasons.h" "$stage/src/platform/"
   for file in "$@"; do
     cp "$file" "$stage/bin/"
     copies+=("$stage/bin/$(basename "$file")")
@@ -117,23 +120,23 @@ start_x_server() {
   export DISPLAY
 }
 
-# start_fcitx5 [ADDONS]: by default the addons of an X desktop, whose input
-# contexts come over D-Bus.
+# start_fcitx5 [ADDONS] [INPUT_METHOD]: by default the addons of an X
+# desktop, whose input contexts come over D-Bus, and Anthy.
 start_fcitx5() {
-  local addons=${1:-dbus,dbusfrontend,keyboard,anthy}
+  local addons=${1:-dbus,dbusfrontend,keyboard,anthy} input_method=${2:-anthy}
   mkdir -p "$XDG_CONFIG_HOME/fcitx5"
-  cat >"$XDG_CONFIG_HOME/fcitx5/profile" <<'PROFILE'
+  cat >"$XDG_CONFIG_HOME/fcitx5/profile" <<PROFILE
 [Groups/0]
 Name=Default
 Default Layout=us
-DefaultIM=anthy
+DefaultIM=$input_method
 
 [Groups/0/Items/0]
 Name=keyboard-us
 Layout=
 
 [Groups/0/Items/1]
-Name=anthy
+Name=$input_method
 Layout=
 
 [GroupOrder]
@@ -243,6 +246,37 @@ start_ibus_daemon() {
   IBUS_PID=$!
   STARTED_PIDS+=("$IBUS_PID")
   wait_until 100 ibus_answers || { echo "ibus-daemon did not start" >&2; return 1; }
+}
+
+# ibus-daemon as a desktop starts it: with its panel (ibus-ui-gtk3), to
+# which it tells the focused input context's properties.
+start_ibus_desktop() {
+  PATH="/usr/bin:$PATH" NO_AT_BRIDGE=1 ibus-daemon --panel=/usr/libexec/ibus-ui-gtk3 \
+    --emoji-extension=disable --config=disable --cache=none >>"$WORK/ibus.log" 2>&1 &
+  IBUS_PID=$!
+  STARTED_PIDS+=("$IBUS_PID")
+  wait_until 100 ibus_answers || { echo "ibus-daemon did not start" >&2; return 1; }
+}
+
+# A stand-in tray watcher, for fcitx5 to publish its tray item to.
+start_tray_watcher() {
+  "$SYSTEM_PYTHON" "$DESKTOP_HERE/tray_watcher.py" >"$WORK/tray.log" 2>&1 &
+  STARTED_PIDS+=($!)
+  wait_until 50 name_owned org.kde.StatusNotifierWatcher || {
+    echo "no tray watcher" >&2
+    return 1
+  }
+}
+
+# Mozc's engines start mozc_server, which leaves their process tree: the
+# ones running with this scratch home are ours.
+stop_mozc_servers() {
+  local pid
+  for pid in $(pgrep -x -u "$(id -u)" mozc_server); do
+    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "HOME=$HOME"; then
+      kill "$pid" 2>/dev/null || true
+    fi
+  done
 }
 
 # saver_call METHOD true|false: drives the stand-in screen saver.

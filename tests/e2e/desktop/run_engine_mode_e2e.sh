@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# The program and the probe on a private X desktop (see
+# tests/harness/desktop_session.sh) while the user switches modes inside
+# the input method: under IBus, with its panel, Anthy's and Mozc's
+# InputMode (engine_mode_on_ibus.py); under fcitx5 with Mozc, its tray item's
+# icon, published to a stand-in tray (engine_mode_on_fcitx5.py). As root it
+# runs as an unprivileged user of its own, for mozc_server refuses root.
+#
+#   run_engine_mode_e2e.sh PATH/TO/morvane PATH/TO/morvane-probe
+set -euo pipefail
+
+usage="usage: run_engine_mode_e2e.sh PATH/TO/morvane PATH/TO/morvane-probe"
+MORVANE_BINARY=$(realpath "${1:?$usage}")
+MORVANE_PROBE=$(realpath "${2:?$usage}")
+export MORVANE_BINARY MORVANE_PROBE
+source "$(dirname "$0")/../../harness/desktop_session.sh"
+run_as_unprivileged_user "$MORVANE_BINARY" "$MORVANE_PROBE"
+require_tools ibus ibus-daemon /usr/libexec/ibus-ui-gtk3 /usr/lib/mozc/mozc_server fcitx5 \
+  fcitx5-remote
+run_in_private_session_bus "$@"
+begin_work
+trap 'stop_mozc_servers; stop_started; rm -rf "$WORK"' EXIT
+
+start_x_server
+cd "$(dirname "$0")"
+export PYTHONPATH=$(cd ../.. && pwd) PYTHONDONTWRITEBYTECODE=1
+status=0
+
+start_ibus_desktop
+python3 -m unittest -v engine_mode_on_ibus || status=1
+stop "$IBUS_PID"
+
+start_tray_watcher
+start_fcitx5 dbus,dbusfrontend,keyboard,mozc,notificationitem,classicui mozc
+start_input_context
+python3 -m unittest -v engine_mode_on_fcitx5 || status=1
+
+exit "$status"

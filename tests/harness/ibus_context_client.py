@@ -1,0 +1,41 @@
+#!/usr/bin/python3
+"""Gives IBus a focused input context, as an application's text field does,
+and again each time ibus-daemon comes back; prints "focused" each time. Each
+line on its standard input names an engine property to activate
+("InputMode.Hiragana"), as a click on the panel's menu does."""
+import sys
+
+import gi
+
+gi.require_version("IBus", "1.0")
+from gi.repository import GLib, IBus  # noqa: E402
+
+IBus.init()
+bus = IBus.Bus()
+contexts = []
+
+
+def focus(*_):
+    context = bus.create_input_context("morvane-e2e")
+    context.set_capabilities(IBus.Capabilite.FOCUS)
+    context.focus_in()
+    contexts[:] = [context]
+    print("focused", flush=True)
+
+
+def activate(*_):
+    line = sys.stdin.readline()
+    if not line:
+        loop.quit()
+        return False
+    if contexts:
+        contexts[0].property_activate(line.strip(), IBus.PropState.CHECKED)
+    return True
+
+
+bus.connect("connected", focus)
+if bus.is_connected():
+    focus()
+GLib.io_add_watch(sys.stdin, GLib.IO_IN | GLib.IO_HUP, activate)
+loop = GLib.MainLoop()
+loop.run()
