@@ -1,7 +1,8 @@
 # A private desktop, sourced by the scripts of the desktop and lamp tests and
 # of the demo: an X server, a session bus, fcitx5 with a US layout and Anthy,
 # an input context with focus and a stand-in screen saver; or a headless
-# Wayland compositor with a virtual keyboard, fcitx5 and a focused GTK entry.
+# Wayland compositor with a virtual keyboard, fcitx5 and a focused GTK entry;
+# for the modes inside the input methods, a stand-in IBus panel and tray.
 # Every process is ended by its id.
 # shellcheck shell=bash
 
@@ -248,14 +249,12 @@ start_ibus_daemon() {
   wait_until 100 ibus_answers || { echo "ibus-daemon did not start" >&2; return 1; }
 }
 
-# ibus-daemon as a desktop starts it: with its panel (ibus-ui-gtk3), to
-# which it tells the focused input context's properties.
-start_ibus_desktop() {
-  PATH="/usr/bin:$PATH" NO_AT_BRIDGE=1 ibus-daemon --panel=/usr/libexec/ibus-ui-gtk3 \
-    --emoji-extension=disable --config=disable --cache=none >>"$WORK/ibus.log" 2>&1 &
-  IBUS_PID=$!
-  STARTED_PIDS+=("$IBUS_PID")
-  wait_until 100 ibus_answers || { echo "ibus-daemon did not start" >&2; return 1; }
+# A stand-in panel on ibus-daemon's bus, to which ibus-daemon tells the
+# focused input context's properties.
+start_ibus_panel() {
+  "$SYSTEM_PYTHON" "$DESKTOP_HERE/ibus_panel.py" >"$WORK/panel.log" 2>&1 &
+  STARTED_PIDS+=($!)
+  wait_until 50 grep -q panel "$WORK/panel.log" || { echo "no IBus panel" >&2; return 1; }
 }
 
 # A stand-in tray watcher, for fcitx5 to publish its tray item to.

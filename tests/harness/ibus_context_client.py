@@ -3,6 +3,7 @@
 and again each time ibus-daemon comes back; prints "focused" each time. Each
 line on its standard input names an engine property to activate
 ("InputMode.Hiragana"), as a click on the panel's menu does."""
+import os
 import sys
 
 import gi
@@ -13,6 +14,7 @@ from gi.repository import GLib, IBus  # noqa: E402
 IBus.init()
 bus = IBus.Bus()
 contexts = []
+unread = [b""]
 
 
 def focus(*_):
@@ -24,12 +26,16 @@ def focus(*_):
 
 
 def activate(*_):
-    line = sys.stdin.readline()
-    if not line:
+    # Every line that came: a buffered reader would keep the later ones of a
+    # read from the watch until more came.
+    data = os.read(sys.stdin.fileno(), 4096)
+    if not data:
         loop.quit()
         return False
-    if contexts:
-        contexts[0].property_activate(line.strip(), IBus.PropState.CHECKED)
+    *lines, unread[0] = (unread[0] + data).split(b"\n")
+    for line in lines:
+        if contexts:
+            contexts[0].property_activate(line.decode(), IBus.PropState.CHECKED)
     return True
 
 

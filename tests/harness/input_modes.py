@@ -8,20 +8,59 @@ import subprocess
 import time
 
 import dbus
+import dbus.bus
 
 SYSTEM_PYTHON = "/usr/bin/python3"
 CLIENT = os.path.join(os.path.dirname(__file__), "ibus_context_client.py")
 
 
-def set_ibus_engine(name):
-    # Its status is not the verdict: it fails where setxkbmap is missing,
-    # having set the engine.
-    subprocess.run(["ibus", "engine", name], check=False, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL)
+def ibus_engine():
+    return subprocess.run(["ibus", "engine"], check=False, capture_output=True,
+                          text=True).stdout.strip()
 
 
-def restart_ibus():
+def set_ibus_engine(name, timeout=10.0):
+    """Until ibus-daemon names it as its engine: "ibus engine" at times finds
+    no ibus-daemon to connect to, and fails having set the engine where
+    setxkbmap fails."""
+    deadline = time.monotonic() + timeout
+    while True:
+        subprocess.run(["ibus", "engine", name], check=False, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+        if ibus_engine() == name:
+            return
+        if time.monotonic() > deadline:
+            raise AssertionError(f"ibus-daemon's engine is not {name}")
+        time.sleep(0.1)
+
+
+def _ibus_address():
+    return subprocess.run(["ibus", "address"], check=False, capture_output=True,
+                          text=True).stdout.strip()
+
+
+def _has_panel(address):
+    try:
+        bus = dbus.bus.BusConnection(address)
+    except dbus.DBusException:
+        return False
+    try:
+        return bool(bus.name_has_owner("org.freedesktop.IBus.Panel"))
+    finally:
+        bus.close()
+
+
+def restart_ibus(timeout=10.0):
+    """Until the new ibus-daemon has its panel again."""
+    before = _ibus_address()
     subprocess.run(["ibus", "restart"], check=True, stdout=subprocess.DEVNULL)
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        address = _ibus_address()
+        if address not in ("", before) and _has_panel(address):
+            return
+        time.sleep(0.1)
+    raise AssertionError("ibus-daemon came back without its panel")
 
 
 class IbusContext:

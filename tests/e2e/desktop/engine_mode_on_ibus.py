@@ -1,5 +1,5 @@
 """The program under IBus on the private X desktop that
-run_engine_mode_e2e.sh started: ibus-daemon with its panel, and a focused
+run_engine_mode_e2e.sh started: ibus-daemon with a panel, and a focused
 input context. The engines stay the same while their mode changes inside:
 the InputMode that ibus-daemon tells the panel decides the colour pair."""
 
@@ -27,9 +27,11 @@ class EngineModeOnIbusTest(unittest.TestCase):
         self.morvane = MorvaneRun(os.environ["MORVANE_BINARY"], self.board.path,
                                   display=os.environ["DISPLAY"])
         self.addCleanup(self.morvane.close)
-        # Its first pair: the program polls, and follows ibus-daemon from now
-        # on. What an engine told before is not heard again until it changes.
-        self.board.wait_for_bytes(b".*(bG|Bg)", timeout=10.0)
+        # Its first pair, for a keyboard layout: the program polls, and
+        # follows ibus-daemon from now on. What an engine told before is not
+        # heard again until it changes.
+        input_modes.set_ibus_engine("xkb:us::eng")
+        self.board.wait_for_bytes(b".*Bg", timeout=10.0)
 
     def switch(self, mode, pair):
         """Activates the engine's mode until the lamp's pair follows (b"bG"
@@ -50,10 +52,10 @@ class EngineModeOnIbusTest(unittest.TestCase):
             self.context.activate(other)
 
     def test_anthy_and_ibus_daemon_restarted(self):
-        # Anthy in Latin is blue, where its name alone reads as on.
+        # Latin is blue, where Anthy's name alone reads as on.
         input_modes.set_ibus_engine("anthy")
-        self.switch("InputMode.Latin", b"Bg")
         self.switch("InputMode.Hiragana", b"bG")
+        self.switch("InputMode.Latin", b"Bg")
         self.switch("InputMode.Katakana", b"bG")
         self.switch("InputMode.Latin", b"Bg")
 
@@ -88,6 +90,7 @@ class EngineModeOnIbusTest(unittest.TestCase):
         the board that shows it: the engine and ibus-daemon, the wait for
         the next poll (up to 100 ms), the poll and the line."""
         input_modes.set_ibus_engine("anthy")
+        self.switch("InputMode.Hiragana", b"bG")
         self.switch("InputMode.Latin", b"Bg")
         arrivals = self.board.received.arrivals
         pause = random.Random(23)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The program and the probe on a private X desktop (see
 # tests/harness/desktop_session.sh) while the user switches modes inside
-# the input method: under IBus, with its panel, Anthy's and Mozc's
+# the input method: under IBus, with a stand-in panel, Anthy's and Mozc's
 # InputMode (engine_mode_on_ibus.py); under fcitx5 with Mozc, its tray item's
 # icon, published to a stand-in tray (engine_mode_on_fcitx5.py). As root it
 # runs as an unprivileged user of its own, for mozc_server refuses root.
@@ -15,7 +15,7 @@ MORVANE_PROBE=$(realpath "${2:?$usage}")
 export MORVANE_BINARY MORVANE_PROBE
 source "$(dirname "$0")/../../harness/desktop_session.sh"
 run_as_unprivileged_user "$MORVANE_BINARY" "$MORVANE_PROBE"
-require_tools ibus ibus-daemon /usr/libexec/ibus-ui-gtk3 /usr/lib/mozc/mozc_server fcitx5 \
+require_tools ibus ibus-daemon /usr/lib/mozc/mozc_server fcitx5 \
   fcitx5-remote
 run_in_private_session_bus "$@"
 begin_work
@@ -26,7 +26,8 @@ cd "$(dirname "$0")"
 export PYTHONPATH=$(cd ../.. && pwd) PYTHONDONTWRITEBYTECODE=1
 status=0
 
-start_ibus_desktop
+start_ibus_daemon
+start_ibus_panel
 python3 -m unittest -v engine_mode_on_ibus || status=1
 stop "$IBUS_PID"
 
