@@ -2,7 +2,7 @@
 # of the demo: an X server, a session bus, fcitx5 with a US layout and Anthy,
 # an input context with focus and a stand-in screen saver; or a headless
 # Wayland compositor with a virtual keyboard, fcitx5 and a focused GTK entry;
-# for the modes inside the input methods, a stand-in IBus panel and tray.
+# for the modes inside the input methods, a stand-in IBus panel.
 # Every process is ended by its id.
 # shellcheck shell=bash
 
@@ -254,17 +254,7 @@ start_ibus_daemon() {
 start_ibus_panel() {
   "$SYSTEM_PYTHON" "$DESKTOP_HERE/ibus_panel.py" >"$WORK/panel.log" 2>&1 &
   STARTED_PIDS+=($!)
-  wait_until 50 grep -q panel "$WORK/panel.log" || { echo "no IBus panel" >&2; return 1; }
-}
-
-# A stand-in tray watcher, for fcitx5 to publish its tray item to.
-start_tray_watcher() {
-  "$SYSTEM_PYTHON" "$DESKTOP_HERE/tray_watcher.py" >"$WORK/tray.log" 2>&1 &
-  STARTED_PIDS+=($!)
-  wait_until 50 name_owned org.kde.StatusNotifierWatcher || {
-    echo "no tray watcher" >&2
-    return 1
-  }
+  wait_until 50 grep -qs panel "$WORK/panel.log" || { echo "no IBus panel" >&2; return 1; }
 }
 
 # Mozc's engines start mozc_server, which leaves their process tree: the

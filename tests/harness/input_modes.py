@@ -12,6 +12,7 @@ import dbus.bus
 
 SYSTEM_PYTHON = "/usr/bin/python3"
 CLIENT = os.path.join(os.path.dirname(__file__), "ibus_context_client.py")
+WATCHER = os.path.join(os.path.dirname(__file__), "tray_watcher.py")
 
 
 def ibus_engine():
@@ -85,6 +86,23 @@ class IbusContext:
         self._client.stdin.close()
         self._client.wait(timeout=10)
         self._client.stdout.close()
+
+
+class TrayWatcher:
+    """A stand-in tray, which fcitx5 publishes its tray item to as soon as it
+    appears, as it does to KDE's when the desktop starts after it."""
+
+    def __init__(self):
+        self._watcher = subprocess.Popen([SYSTEM_PYTHON, WATCHER], stdout=subprocess.PIPE,
+                                         text=True)
+        if self._watcher.stdout.readline() != "watching\n":
+            raise AssertionError("the tray watcher did not start")
+        _fcitx_tray_item(dbus.SessionBus())
+
+    def close(self):
+        self._watcher.terminate()
+        self._watcher.wait(timeout=10)
+        self._watcher.stdout.close()
 
 
 def _fcitx_tray_item(bus, timeout=10.0):

@@ -1,7 +1,7 @@
 """The program under fcitx5 with Mozc on the private X desktop that
-run_engine_mode_e2e.sh started, with a stand-in tray: fcitx5's State stays
-2 (active) in every mode of Mozc's, and its tray item's icon tells them
-apart."""
+run_engine_mode_e2e.sh started, with a stand-in tray of its own: fcitx5's
+State stays 2 (active) in every mode of Mozc's, and its tray item's icon
+tells them apart."""
 
 import os
 import re
@@ -26,6 +26,11 @@ class EngineModeOnFcitxTest(unittest.TestCase):
                                   display=os.environ["DISPLAY"])
         self.addCleanup(self.morvane.close)
         desktop.set_input_method(True)
+        # The tray comes after the program, which finds fcitx5's item as it
+        # registers; the probe, started later, finds it listed.
+        self.board.wait_for_bytes(b".*bG", timeout=10.0)
+        self.tray = input_modes.TrayWatcher()
+        self.addCleanup(self.tray.close)
 
     def choose(self, mode, pair):
         input_modes.choose_tray_mode(mode)

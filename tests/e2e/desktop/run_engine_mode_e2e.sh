@@ -31,7 +31,6 @@ start_ibus_panel
 python3 -m unittest -v engine_mode_on_ibus || status=1
 stop "$IBUS_PID"
 
-start_tray_watcher
 start_fcitx5 dbus,dbusfrontend,keyboard,mozc,notificationitem,classicui mozc
 start_input_context
 python3 -m unittest -v engine_mode_on_fcitx5 || status=1
