@@ -15,24 +15,24 @@ MORVANE_PROBE=$(realpath "${2:?$usage}")
 export MORVANE_BINARY MORVANE_PROBE
 source "$(dirname "$0")/../../harness/desktop_session.sh"
 run_as_unprivileged_user "$MORVANE_BINARY" "$MORVANE_PROBE"
-require_tools ibus ibus-daemon /usr/lib/mozc/mozc_server fcitx5 \
-  fcitx5-remote
+require_tools ibus ibus-daemon /usr/lib/mozc/mozc_server fcitx5 fcitx5-remote
 run_in_private_session_bus "$@"
 begin_work
 trap 'stop_mozc_servers; stop_started; rm -rf "$WORK"' EXIT
 
 start_x_server
 cd "$(dirname "$0")"
-export PYTHONPATH=$(cd ../.. && pwd) PYTHONDONTWRITEBYTECODE=1
+PYTHONPATH=$(cd ../.. && pwd)
+export PYTHONPATH PYTHONDONTWRITEBYTECODE=1
 status=0
 
 start_ibus_daemon
 start_ibus_panel
-python3 -m unittest -v engine_mode_on_ibus || status=1
+"$SYSTEM_PYTHON" -m unittest -v engine_mode_on_ibus || status=1
 stop "$IBUS_PID"
 
 start_fcitx5 dbus,dbusfrontend,keyboard,mozc,notificationitem,classicui mozc
 start_input_context
-python3 -m unittest -v engine_mode_on_fcitx5 || status=1
+"$SYSTEM_PYTHON" -m unittest -v engine_mode_on_fcitx5 || status=1
 
 exit "$status"
