@@ -3,6 +3,10 @@
 // polls every 100 ms, as the monitor does.
 //
 //   desktop_poll_bench [polls for the cost (1000)] [seconds for the share (60)]
+//                      [seconds to wait after the first poll (0)]
+//
+// The wait lets the threads that follow an input method, which the first
+// poll starts, hear what it tells meanwhile.
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -53,8 +57,9 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
-void ReportCost(long polls) {
+void ReportCost(long polls, long settleSeconds) {
   PollOnce();  // opens the connections, which the program does once
+  std::this_thread::sleep_for(std::chrono::seconds(settleSeconds));
   std::vector<double> totals;
   std::array<std::vector<double>, kSources> bySource;
   for (long poll = 0; poll < polls; ++poll) {
@@ -101,10 +106,11 @@ void ReportShare(long seconds) {
 int main(int argc, char** argv) {
   const long polls = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 1000;
   const long seconds = argc > 2 ? std::strtol(argv[2], nullptr, 10) : 60;
-  if (polls <= 0 || seconds < 0) {
-    std::cerr << "usage: desktop_poll_bench [polls > 0] [seconds >= 0]\n";
+  const long settle = argc > 3 ? std::strtol(argv[3], nullptr, 10) : 0;
+  if (polls <= 0 || seconds < 0 || settle < 0) {
+    std::cerr << "usage: desktop_poll_bench [polls > 0] [seconds >= 0] [settle seconds >= 0]\n";
     return 2;
   }
-  ReportCost(polls);
+  ReportCost(polls, settle);
   if (seconds > 0) ReportShare(seconds);
 }

@@ -4,7 +4,8 @@
 # start what they drive: an X server, a session bus, fcitx5 with a US layout
 # and Anthy, an input context with focus and a stand-in screen saver; or a
 # headless Wayland compositor with a virtual keyboard, fcitx5 and a focused
-# GTK entry. Every process is ended by its id when the shell that started it
+# GTK entry; for the modes inside the input methods, a stand-in IBus panel.
+# Every process is ended by its id when the shell that started it
 # ends.
 # shellcheck shell=bash
 
@@ -130,23 +131,23 @@ start_x_server() {
   export DISPLAY
 }
 
-# start_fcitx5 [ADDONS]: by default the addons of an X desktop, whose input
-# contexts come over D-Bus.
+# start_fcitx5 [ADDONS] [INPUT_METHOD]: by default the addons of an X
+# desktop, whose input contexts come over D-Bus, and Anthy.
 start_fcitx5() {
-  local addons=${1:-dbus,dbusfrontend,keyboard,anthy}
+  local addons=${1:-dbus,dbusfrontend,keyboard,anthy} input_method=${2:-anthy}
   mkdir -p "$XDG_CONFIG_HOME/fcitx5"
-  cat >"$XDG_CONFIG_HOME/fcitx5/profile" <<'PROFILE'
+  cat >"$XDG_CONFIG_HOME/fcitx5/profile" <<PROFILE
 [Groups/0]
 Name=Default
 Default Layout=us
-DefaultIM=anthy
+DefaultIM=$input_method
 
 [Groups/0/Items/0]
 Name=keyboard-us
 Layout=
 
 [Groups/0/Items/1]
-Name=anthy
+Name=$input_method
 Layout=
 
 [GroupOrder]
@@ -256,6 +257,25 @@ start_ibus_daemon() {
   IBUS_PID=$!
   STARTED_PIDS+=("$IBUS_PID")
   wait_until 100 ibus_answers || { echo "ibus-daemon did not start" >&2; return 1; }
+}
+
+# A stand-in panel on ibus-daemon's bus, to which ibus-daemon tells the
+# focused input context's properties.
+start_ibus_panel() {
+  "$SYSTEM_PYTHON" "$DESKTOP_HERE/ibus_panel.py" >"$WORK/panel.log" 2>&1 &
+  STARTED_PIDS+=($!)
+  wait_until 50 grep -qs panel "$WORK/panel.log" || { echo "no IBus panel" >&2; return 1; }
+}
+
+# Mozc's engines start mozc_server, which leaves their process tree: the
+# ones running with this scratch home are ours.
+stop_mozc_servers() {
+  local pid
+  for pid in $(pgrep -x -u "$(id -u)" mozc_server); do
+    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "HOME=$HOME"; then
+      kill "$pid" 2>/dev/null || true
+    fi
+  done
 }
 
 # saver_call METHOD true|false: drives the stand-in screen saver.

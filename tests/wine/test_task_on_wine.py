@@ -202,8 +202,8 @@ class InstallerTest(unittest.TestCase):
         print(f"\ninstaller: {os.path.getsize(setup_path()) / 1024:.0f} KB, "
               f"ZIP: {os.path.getsize(package()) / 1024:.0f} KB")
         # Japanese, for Notepad: UTF-8 with its byte-order mark.
-        with zipfile.ZipFile(package()) as package:
-            guide = package.read("README-ja.txt")
+        with zipfile.ZipFile(package()) as unpacked:
+            guide = unpacked.read("README-ja.txt")
         self.assertTrue(guide.startswith(b"\xef\xbb\xbf"))
         self.assertIn("タスク スケジューラ", guide.decode("utf-8-sig"))
 

@@ -44,6 +44,8 @@ std::string IbusAddress() {
   return IbusAddressFromFile(FileText(ConfigDirectory() + "/ibus/bus/" + fileName));
 }
 
+}  // namespace
+
 int ConnectIbus(sd_bus** bus) {
   const std::string address = IbusAddress();
   if (address.empty()) return -ENOENT;
@@ -58,6 +60,8 @@ int ConnectIbus(sd_bus** bus) {
   *bus = opened;
   return 0;
 }
+
+namespace {
 
 LastingBus& IbusBus() {
   // Never destroyed: the process's end takes the connection down with it.

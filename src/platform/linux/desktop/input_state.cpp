@@ -20,8 +20,11 @@
 #include <string>
 
 #include "platform/linux/desktop/caps_lock_leds.h"
+#include "platform/linux/desktop/fcitx_tray.h"
 #include "platform/linux/desktop/ibus_engine.h"
+#include "platform/linux/desktop/ibus_panel.h"
 #include "platform/linux/desktop/ime_answers.h"
+#include "platform/linux/desktop/input_mode.h"
 #include "platform/linux/desktop/lasting_bus.h"
 #include "platform/linux/desktop/raw_keys.h"
 #include "platform/linux/desktop/x_server.h"
@@ -89,7 +92,9 @@ bool IsDown(Display* display, const std::array<char, 32>& keys, KeySym key) {
 }
 
 constexpr std::string_view kFcitx = "fcitx5";
+constexpr std::string_view kFcitxTray = "fcitx5 tray";
 constexpr std::string_view kIbus = "IBus";
+constexpr std::string_view kIbusInputMode = "IBus InputMode";
 
 ImeReading ReadingOf(const std::optional<ImeStatus>& status) {
   if (!status) return {};
@@ -108,6 +113,12 @@ ImeQuery QueryFor(Reply reply) {
 }
 
 ImeReading IbusIme(SourceReplies* asked) {
+  // The engine's own mode where it told one; else its name.
+  const desktop::ToldMode::Heard mode = desktop::IbusInputMode();
+  if (mode.told) {
+    Note(asked, kIbusInputMode, Reply::Answered, mode.Text());
+    if (const auto ime = desktop::ImeFromIbusInputMode(mode.Text())) return ReadingOf(ime);
+  }
   Reply reply = Reply::NotReachable;
   const std::optional<std::string> engine = desktop::IbusGlobalEngine(reply);
   if (!engine) {
@@ -219,7 +230,9 @@ ImeReading ForegroundIme(SourceReplies* asked) {
       return {.query = ImeQuery::Failed, .status = {}};
     }
     Note(asked, kFcitx, Reply::Answered, [state] { return std::to_string(state); });
-    return ReadingOf(desktop::ImeFromFcitxState(state));
+    const desktop::ToldMode::Heard icon = desktop::FcitxTrayIcon();
+    if (icon.told) Note(asked, kFcitxTray, Reply::Answered, icon.Text());
+    return ReadingOf(desktop::ImeFromFcitx(state, icon.Said()));
   }
   const Reply fcitx = desktop::ReplyOf(error);
   Note(asked, kFcitx, fcitx, error.Name());

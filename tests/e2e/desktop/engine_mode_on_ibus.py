@@ -1,0 +1,123 @@
+"""The program under IBus on the private X desktop that
+run_engine_mode_e2e.sh started: ibus-daemon with a panel, and a focused
+input context. The engines stay the same while their mode changes inside:
+the InputMode that ibus-daemon tells the panel decides the colour pair."""
+
+import os
+import random
+import re
+import statistics
+import sys
+import time
+import unittest
+
+from harness import input_modes
+from harness.board import FakeBoard
+from harness.program import MorvaneRun, ProbeRun
+
+CHANGES_MEASURED = 30
+
+
+class EngineModeOnIbusTest(unittest.TestCase):
+    def setUp(self):
+        self.context = input_modes.IbusContext()
+        self.addCleanup(self.context.close)
+        self.board = FakeBoard(timed=True)
+        self.addCleanup(self.board.close)
+        self.morvane = MorvaneRun(os.environ["MORVANE_BINARY"], self.board.path,
+                                  display=os.environ["DISPLAY"])
+        self.addCleanup(self.morvane.close)
+        # Its first pair, for a keyboard layout: the program polls, and
+        # follows ibus-daemon from now on. What an engine told before is not
+        # heard again until it changes.
+        input_modes.set_ibus_engine("xkb:us::eng")
+        self.board.wait_for_bytes(b".*Bg", timeout=10.0)
+
+    def switch(self, mode, pair):
+        """Activates the engine's mode until the lamp's pair follows (b"bG"
+        green, b"Bg" blue). A mode told while the engine was still starting,
+        or before the program followed ibus-daemon again, goes unheard, and
+        the same mode once more tells nothing: a mode of the other colour
+        goes between the tries."""
+        other = "InputMode.Latin" if pair == b"bG" else "InputMode.Hiragana"
+        deadline = time.monotonic() + 10
+        while True:
+            self.context.activate(mode)
+            try:
+                self.board.wait_for_bytes(b".*" + re.escape(pair), timeout=1.0)
+                return
+            except AssertionError:
+                if time.monotonic() > deadline:
+                    raise
+            self.context.activate(other)
+
+    def test_anthy_and_ibus_daemon_restarted(self):
+        # Latin is blue, where Anthy's name alone reads as on.
+        input_modes.set_ibus_engine("anthy")
+        self.switch("InputMode.Hiragana", b"bG")
+        self.switch("InputMode.Latin", b"Bg")
+        self.switch("InputMode.Katakana", b"bG")
+        self.switch("InputMode.Latin", b"Bg")
+
+        input_modes.restart_ibus()
+        self.context.wait_focused()
+        input_modes.set_ibus_engine("anthy")
+        self.switch("InputMode.Hiragana", b"bG")
+        self.switch("InputMode.Latin", b"Bg")
+
+    def test_mozc(self):
+        input_modes.set_ibus_engine("mozc-jp")
+        self.switch("InputMode.Hiragana", b"bG")
+        self.switch("InputMode.Direct", b"Bg")
+        self.switch("InputMode.WideLatin", b"bG")
+        self.switch("InputMode.Latin", b"Bg")
+        self.switch("InputMode.Hiragana", b"bG")
+        # A keyboard layout tells no mode: Mozc's last one is forgotten.
+        input_modes.set_ibus_engine("xkb:us::eng")
+        self.board.wait_for_bytes(b".*Bg", timeout=5.0)
+
+    def test_the_probe_shows_the_mode_told(self):
+        probe = ProbeRun(os.environ["MORVANE_PROBE"])
+        self.addCleanup(probe.kill)
+        input_modes.set_ibus_engine("anthy")
+        self.context.activate("InputMode.Hiragana")
+        probe.wait_for_line(r"IME=オン \[fcitx5: 接続できません, IBus InputMode: あ\]")
+        self.context.activate("InputMode.Latin")
+        probe.wait_for_line(r"IME=オフ \[fcitx5: 接続できません, IBus InputMode: _A\]")
+
+    def test_figure_mode_change_to_byte(self):
+        """Prints the time from a property's activation to the first byte on
+        the board that shows it: the engine and ibus-daemon, the wait for
+        the next poll (up to 100 ms), the poll and the line."""
+        input_modes.set_ibus_engine("anthy")
+        self.switch("InputMode.Hiragana", b"bG")
+        self.switch("InputMode.Latin", b"Bg")
+        arrivals = self.board.received.arrivals
+        pause = random.Random(23)
+        on = False
+        times = []
+        for _ in range(CHANGES_MEASURED):
+            time.sleep(pause.uniform(0.15, 0.25))
+            on = not on
+            seen = len(arrivals)
+            changed_at = time.monotonic()
+            self.context.activate("InputMode.Hiragana" if on else "InputMode.Latin")
+            times.append(self.first_arrival(seen, b"G" if on else b"B") - changed_at)
+        times.sort()
+        print(f"\ninput-mode change to byte under IBus: median "
+              f"{statistics.median(times) * 1000:.1f} ms, worst {times[-1] * 1000:.1f} ms "
+              f"({len(times)} changes, Anthy's InputMode)", file=sys.stderr)
+
+    def first_arrival(self, seen, byte):
+        arrivals = self.board.received.arrivals
+        deadline = time.monotonic() + 5
+        while time.monotonic() < deadline:
+            for when, _, data in arrivals[seen:]:
+                if byte in data:
+                    return when
+            time.sleep(0.001)
+        raise AssertionError(f"no {byte!r} reached the board")
+
+
+if __name__ == "__main__":
+    unittest.main()
