@@ -4,6 +4,7 @@ and may show a keyboard's Caps Lock LED."""
 import fcntl
 import os
 import pty
+import random
 import re
 import select
 import struct
@@ -169,6 +170,34 @@ class TimedBytes(bytearray):
     def __iadd__(self, data):
         self.arrivals.append((time.monotonic(), len(self), bytes(data)))
         return super().__iadd__(data)
+
+    def delays_after_changes(self, change, count, seed):
+        """Calls change(on) count times, on true and false by turns, each
+        after a pause of 150 to 250 ms drawn from seed so that it lands
+        anywhere in the monitor's cycle; returns, sorted, the times from each
+        call to the first piece after it with the new colour's byte (G on, B
+        off)."""
+        pause = random.Random(seed)
+        delays = []
+        for index in range(count):
+            time.sleep(pause.uniform(0.15, 0.25))
+            on = index % 2 == 0
+            seen = len(self.arrivals)
+            changed_at = time.monotonic()
+            change(on)
+            delays.append(self._first_arrival(seen, b"G" if on else b"B") - changed_at)
+        return sorted(delays)
+
+    def _first_arrival(self, seen, byte):
+        """When the first piece after the first `seen` ones with byte in it
+        arrived."""
+        deadline = time.monotonic() + 5
+        while time.monotonic() < deadline:
+            for when, _, data in self.arrivals[seen:]:
+                if byte in data:
+                    return when
+            time.sleep(0.001)
+        raise AssertionError(f"no {byte!r} reached the board")
 
 
 def make_sysfs(root, ports):

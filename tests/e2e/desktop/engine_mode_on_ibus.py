@@ -4,7 +4,6 @@ input context. The engines stay the same while their mode changes inside:
 the InputMode that ibus-daemon tells the panel decides the colour pair."""
 
 import os
-import random
 import re
 import statistics
 import sys
@@ -51,27 +50,25 @@ class EngineModeOnIbusTest(unittest.TestCase):
                     raise
             self.context.activate(other)
 
+    def switch_through(self, *modes):
+        """Switches to each mode in turn, green and blue by turns from
+        green."""
+        for index, mode in enumerate(modes):
+            self.switch(f"InputMode.{mode}", b"Bg" if index % 2 else b"bG")
+
     def test_anthy_and_ibus_daemon_restarted(self):
         # Latin is blue, where Anthy's name alone reads as on.
         input_modes.set_ibus_engine("anthy")
-        self.switch("InputMode.Hiragana", b"bG")
-        self.switch("InputMode.Latin", b"Bg")
-        self.switch("InputMode.Katakana", b"bG")
-        self.switch("InputMode.Latin", b"Bg")
+        self.switch_through("Hiragana", "Latin", "Katakana", "Latin")
 
         input_modes.restart_ibus()
         self.context.wait_focused()
         input_modes.set_ibus_engine("anthy")
-        self.switch("InputMode.Hiragana", b"bG")
-        self.switch("InputMode.Latin", b"Bg")
+        self.switch_through("Hiragana", "Latin")
 
     def test_mozc(self):
         input_modes.set_ibus_engine("mozc-jp")
-        self.switch("InputMode.Hiragana", b"bG")
-        self.switch("InputMode.Direct", b"Bg")
-        self.switch("InputMode.WideLatin", b"bG")
-        self.switch("InputMode.Latin", b"Bg")
-        self.switch("InputMode.Hiragana", b"bG")
+        self.switch_through("Hiragana", "Direct", "WideLatin", "Latin", "Hiragana")
         # A keyboard layout tells no mode: Mozc's last one is forgotten.
         input_modes.set_ibus_engine("xkb:us::eng")
         self.board.wait_for_bytes(b".*Bg", timeout=5.0)
@@ -92,31 +89,12 @@ class EngineModeOnIbusTest(unittest.TestCase):
         input_modes.set_ibus_engine("anthy")
         self.switch("InputMode.Hiragana", b"bG")
         self.switch("InputMode.Latin", b"Bg")
-        arrivals = self.board.received.arrivals
-        pause = random.Random(23)
-        on = False
-        times = []
-        for _ in range(CHANGES_MEASURED):
-            time.sleep(pause.uniform(0.15, 0.25))
-            on = not on
-            seen = len(arrivals)
-            changed_at = time.monotonic()
-            self.context.activate("InputMode.Hiragana" if on else "InputMode.Latin")
-            times.append(self.first_arrival(seen, b"G" if on else b"B") - changed_at)
-        times.sort()
+        times = self.board.received.delays_after_changes(
+            lambda on: self.context.activate("InputMode.Hiragana" if on else "InputMode.Latin"),
+            CHANGES_MEASURED, seed=23)
         print(f"\ninput-mode change to byte under IBus: median "
               f"{statistics.median(times) * 1000:.1f} ms, worst {times[-1] * 1000:.1f} ms "
               f"({len(times)} changes, Anthy's InputMode)", file=sys.stderr)
-
-    def first_arrival(self, seen, byte):
-        arrivals = self.board.received.arrivals
-        deadline = time.monotonic() + 5
-        while time.monotonic() < deadline:
-            for when, _, data in arrivals[seen:]:
-                if byte in data:
-                    return when
-            time.sleep(0.001)
-        raise AssertionError(f"no {byte!r} reached the board")
 
 
 if __name__ == "__main__":

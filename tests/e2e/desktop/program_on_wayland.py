@@ -8,7 +8,6 @@ would a keyboard's.
 """
 
 import os
-import random
 import re
 import signal
 import statistics
@@ -85,35 +84,12 @@ class ProgramOnWaylandTest(unittest.TestCase):
         self.start()
         desktop.set_input_method(False)
         self.wait_for_bytes(b"rBg")
-        arrivals = self.board.received.arrivals
-        pause = random.Random(14)
-        on = False
-        times = []
-        for _ in range(CHANGES_MEASURED):
-            # The change lands anywhere in the monitor's cycle.
-            time.sleep(pause.uniform(0.15, 0.25))
-            on = not on
-            seen = len(arrivals)
-            changed_at = time.monotonic()
-            desktop.set_input_method(on)
-            times.append(self.first_arrival(seen, b"G" if on else b"B") - changed_at)
-        times.sort()
+        times = self.board.received.delays_after_changes(desktop.set_input_method,
+                                                         CHANGES_MEASURED, seed=14)
         print(f"\ninput-method change to byte under Wayland: median "
               f"{statistics.median(times) * 1000:.1f} ms, worst {times[-1] * 1000:.1f} ms "
               f"({len(times)} changes, fcitx5-remote -o/-c)", file=sys.stderr)
         self.end_by_sigterm()
-
-    def first_arrival(self, seen, byte):
-        """When the first piece after the first `seen` ones with byte in it
-        arrived."""
-        arrivals = self.board.received.arrivals
-        deadline = time.monotonic() + 5
-        while time.monotonic() < deadline:
-            for when, _, data in arrivals[seen:]:
-                if byte in data:
-                    return when
-            time.sleep(0.001)
-        raise AssertionError(f"no {byte!r} reached the board")
 
 
 if __name__ == "__main__":

@@ -10,10 +10,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <system_error>
-#include <thread>
 
-#include "platform/linux/desktop/lasting_bus.h"
+#include "platform/linux/desktop/bus_thread.h"
 
 namespace platform::desktop {
 namespace {
@@ -28,11 +26,6 @@ constexpr const char* kItemRegistered =
 constexpr std::uint64_t kCallTimeoutUs = 1'000'000;
 // A session bus that is not there, or broke, is tried again this much later.
 constexpr auto kReconnectPause = std::chrono::seconds(5);
-
-struct BusUnref {
-  void operator()(sd_bus* bus) const { sd_bus_flush_close_unref(bus); }
-};
-using Bus = std::unique_ptr<sd_bus, BusUnref>;
 
 struct SlotUnref {
   void operator()(sd_bus_slot* slot) const { sd_bus_slot_unref(slot); }
@@ -50,49 +43,26 @@ class Tray {
 
   // Returns when the bus broke.
   void Follow() {
-    sd_bus_set_method_call_timeout(bus_, kCallTimeoutUs);
     // Subscribed before the watcher is asked, so that no item falls between.
     if (sd_bus_add_match(bus_, nullptr, kItemRegistered, OnItemRegistered, this) < 0) return;
     FindItemAmongListed();
-    for (;;) {
-      const int processed = sd_bus_process(bus_, nullptr);
-      if (processed < 0) return;
-      if (processed > 0) continue;
-      if (sd_bus_wait(bus_, UINT64_MAX) < 0) return;
-    }
+    ServeUntilBroken(bus_);
   }
 
  private:
-  template <class... Arguments>
-  Message Call(const char* service, const char* path, const char* interface, const char* member,
-               const char* types, Arguments... arguments) {
-    sd_bus_message* raw = nullptr;
-    if (sd_bus_message_new_method_call(bus_, &raw, service, path, interface, member) < 0) {
-      return nullptr;
-    }
-    Message call(raw);
-    if (sd_bus_message_set_auto_start(raw, 0) < 0 ||
-        sd_bus_message_append(raw, types, arguments...) < 0) {
-      return nullptr;
-    }
-    CallError error;
-    sd_bus_message* reply = nullptr;
-    if (sd_bus_call(bus_, raw, kCallTimeoutUs, error.Get(), &reply) < 0) return nullptr;
-    return Message(reply);
-  }
-
   // A string property of the item; empty when it has none.
   std::string ItemText(const std::string& service, const std::string& path, const char* name) {
     const Message reply =
-        Call(service.c_str(), path.c_str(), kProperties, "Get", "ss", kItem, name);
+        CallWaiting(bus_, {service.c_str(), path.c_str(), kProperties, "Get"}, "ss", kItem, name);
     const char* text = nullptr;
     if (!reply || sd_bus_message_read(reply.get(), "v", "s", &text) < 0) return {};
     return text;
   }
 
   void FindItemAmongListed() {
-    const Message reply = Call(kWatcher, "/StatusNotifierWatcher", kProperties, "Get", "ss",
-                               kWatcher, "RegisteredStatusNotifierItems");
+    const Message reply =
+        CallWaiting(bus_, {kWatcher, "/StatusNotifierWatcher", kProperties, "Get"}, "ss", kWatcher,
+                    "RegisteredStatusNotifierItems");
     if (!reply || sd_bus_message_enter_container(reply.get(), SD_BUS_TYPE_VARIANT, "as") <= 0 ||
         sd_bus_message_enter_container(reply.get(), SD_BUS_TYPE_ARRAY, "s") <= 0) {
       return;
@@ -110,8 +80,10 @@ class Tray {
     const std::string service(entry.substr(0, slash));
     const std::string path(slash == std::string_view::npos ? kItemPath : entry.substr(slash));
     if (service.empty() || ItemText(service, path, "Id") != "Fcitx") return false;
-    const Message owner = Call("org.freedesktop.DBus", "/org/freedesktop/DBus",
-                               "org.freedesktop.DBus", "GetNameOwner", "s", service.c_str());
+    const Message owner = CallWaiting(
+        bus_,
+        {"org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "GetNameOwner"},
+        "s", service.c_str());
     const char* unique = nullptr;
     if (!owner || sd_bus_message_read_basic(owner.get(), SD_BUS_TYPE_STRING, &unique) < 0) {
       return false;
@@ -177,30 +149,18 @@ class Tray {
 };
 
 [[noreturn]] void FollowForGood() {
-  for (;;) {
-    sd_bus* raw = nullptr;
-    if (sd_bus_open_user(&raw) >= 0) {
-      const Bus bus(raw);
-      Tray(bus.get()).Follow();
-    }
-    Told().Forget();
-    std::this_thread::sleep_for(kReconnectPause);
-  }
+  FollowBusForGood({.connect = sd_bus_open_user,
+                    .callTimeoutUs = kCallTimeoutUs,
+                    .follow = [](sd_bus* bus) { Tray(bus).Follow(); },
+                    .forget = [] { Told().Forget(); },
+                    .reconnectPause = kReconnectPause});
 }
 
 }  // namespace
 
 ToldMode::Heard FcitxTrayIcon() {
-  static const bool started = [] {
-    try {
-      std::thread(FollowForGood).detach();
-      return true;
-    } catch (const std::system_error&) {
-      // Without the thread fcitx5's State alone tells.
-      return false;
-    }
-  }();
-  (void)started;
+  // Without the thread fcitx5's State alone tells.
+  StartOnce<FollowForGood>();
   return Told().Last();
 }
 

@@ -9,10 +9,8 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
-#include <memory>
-#include <system_error>
-#include <thread>
 
+#include "platform/linux/desktop/bus_thread.h"
 #include "platform/linux/desktop/ibus_engine.h"
 
 namespace platform::desktop {
@@ -31,11 +29,6 @@ constexpr std::uint64_t kCallTimeoutUs = 1'000'000;
 // ibus-daemon, gone or restarted at a new address, is looked for again this
 // much later.
 constexpr auto kReconnectPause = std::chrono::seconds(1);
-
-struct BusUnref {
-  void operator()(sd_bus* bus) const { sd_bus_flush_close_unref(bus); }
-};
-using Bus = std::unique_ptr<sd_bus, BusUnref>;
 
 ToldMode& Told() {
   static ToldMode told;
@@ -122,46 +115,28 @@ int OnGlobalEngineChanged(sd_bus_message* /*message*/, void* /*self*/, sd_bus_er
 
 // Returns when the bus broke.
 void Follow(sd_bus* bus) {
-  sd_bus_set_method_call_timeout(bus, kCallTimeoutUs);
   if (sd_bus_add_match(bus, nullptr, kGlobalEngineChanged, OnGlobalEngineChanged, nullptr) < 0 ||
       sd_bus_add_match(bus, nullptr, kRegisterProperties, OnRegisterProperties, nullptr) < 0 ||
       sd_bus_add_match(bus, nullptr, kUpdateProperty, OnUpdateProperty, nullptr) < 0) {
     return;
   }
-  for (;;) {
-    const int processed = sd_bus_process(bus, nullptr);
-    if (processed < 0) return;
-    if (processed > 0) continue;
-    if (sd_bus_wait(bus, UINT64_MAX) < 0) return;
-  }
+  ServeUntilBroken(bus);
 }
 
 [[noreturn]] void FollowForGood() {
-  for (;;) {
-    sd_bus* raw = nullptr;
-    if (ConnectIbus(&raw) >= 0) {
-      const Bus bus(raw);
-      Follow(bus.get());
-    }
-    // A new ibus-daemon starts its engines afresh.
-    Told().Forget();
-    std::this_thread::sleep_for(kReconnectPause);
-  }
+  FollowBusForGood({.connect = ConnectIbus,
+                    .callTimeoutUs = kCallTimeoutUs,
+                    .follow = Follow,
+                    // A new ibus-daemon starts its engines afresh.
+                    .forget = [] { Told().Forget(); },
+                    .reconnectPause = kReconnectPause});
 }
 
 }  // namespace
 
 ToldMode::Heard IbusInputMode() {
-  static const bool started = [] {
-    try {
-      std::thread(FollowForGood).detach();
-      return true;
-    } catch (const std::system_error&) {
-      // Without the thread the engine's name alone tells.
-      return false;
-    }
-  }();
-  (void)started;
+  // Without the thread the engine's name alone tells.
+  StartOnce<FollowForGood>();
   return Told().Last();
 }
 

@@ -7,13 +7,10 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <string>
-#include <system_error>
-#include <thread>
 
 #include "platform/away.h"
-#include "platform/linux/desktop/lasting_bus.h"
+#include "platform/linux/desktop/bus_thread.h"
 
 namespace platform::desktop {
 namespace {
@@ -26,11 +23,6 @@ constexpr char kProperties[] = "org.freedesktop.DBus.Properties";
 constexpr std::uint64_t kCallTimeoutUs = 100'000;
 // A system bus that is not there, or broke, is tried again this much later.
 constexpr auto kReconnectPause = std::chrono::seconds(5);
-
-struct BusUnref {
-  void operator()(sd_bus* bus) const { sd_bus_flush_close_unref(bus); }
-};
-using Bus = std::unique_ptr<sd_bus, BusUnref>;
 
 // The session's LockedHint, its Active turning false (not the one at the
 // console), and PrepareForSleep.
@@ -66,38 +58,21 @@ class Logind {
 
   // Returns when the bus broke.
   void Follow() {
-    sd_bus_set_method_call_timeout(bus_, kCallTimeoutUs);
     if (sd_bus_match_signal(bus_, nullptr, kLogin, kManagerPath, kManager, "PrepareForSleep",
                             OnPrepareForSleep, this) < 0) {
       return;
     }
     FollowSession();
-    for (;;) {
-      const int processed = sd_bus_process(bus_, nullptr);
-      if (processed < 0) return;
-      if (processed > 0) continue;
+    ServeUntilBroken(bus_, [this] {
       if (inhibitorWanted_) TakeInhibitor();
-      if (sd_bus_wait(bus_, UINT64_MAX) < 0) return;
-    }
+    });
   }
 
  private:
   template <class... Arguments>
   Message Call(const char* path, const char* interface, const char* member, const char* types,
                Arguments... arguments) {
-    sd_bus_message* raw = nullptr;
-    if (sd_bus_message_new_method_call(bus_, &raw, kLogin, path, interface, member) < 0) {
-      return nullptr;
-    }
-    Message call(raw);
-    if (sd_bus_message_set_auto_start(raw, 0) < 0 ||
-        sd_bus_message_append(raw, types, arguments...) < 0) {
-      return nullptr;
-    }
-    CallError error;
-    sd_bus_message* reply = nullptr;
-    if (sd_bus_call(bus_, raw, kCallTimeoutUs, error.Get(), &reply) < 0) return nullptr;
-    return Message(reply);
+    return CallWaiting(bus_, {kLogin, path, interface, member}, types, arguments...);
   }
 
   // The program's own session; where it runs outside one (a user service),
@@ -168,31 +143,19 @@ void ForgetLogind() {
 }
 
 [[noreturn]] void FollowForGood() {
-  for (;;) {
-    sd_bus* raw = nullptr;
-    if (sd_bus_open_system(&raw) >= 0) {
-      const Bus bus(raw);
-      Logind(bus.get()).Follow();
-    }
-    // Without logind nobody counts as away by it.
-    ForgetLogind();
-    std::this_thread::sleep_for(kReconnectPause);
-  }
+  FollowBusForGood({.connect = sd_bus_open_system,
+                    .callTimeoutUs = kCallTimeoutUs,
+                    .follow = [](sd_bus* bus) { Logind(bus).Follow(); },
+                    // Without logind nobody counts as away by it.
+                    .forget = ForgetLogind,
+                    .reconnectPause = kReconnectPause});
 }
 
 }  // namespace
 
 void FollowLogind() {
-  static const bool started = [] {
-    try {
-      std::thread(FollowForGood).detach();
-      return true;
-    } catch (const std::system_error&) {
-      // Without the thread the session counts as never away.
-      return false;
-    }
-  }();
-  (void)started;
+  // Without the thread the session counts as never away.
+  StartOnce<FollowForGood>();
 }
 
 }  // namespace platform::desktop
