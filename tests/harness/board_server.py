@@ -141,13 +141,14 @@ def serve():
 
 
 class BoardServer:
-    """The server, started by command (such as nsenter into the container)."""
+    """The server, started inside container (harness.container) from a copy
+    of the harness that it puts there."""
 
-    def __init__(self, command, spec):
+    def __init__(self, container, spec):
+        harness = container.put(os.path.dirname(os.path.abspath(__file__)))
         self._process = subprocess.Popen(
-            [*command, sys.executable, "-m", "harness.board_server"],
-            env=dict(os.environ, PYTHONPATH=os.path.dirname(os.path.dirname(__file__)),
-                     PYTHONDONTWRITEBYTECODE="1"),
+            [*container.command(), sys.executable, "-m", "harness.board_server"],
+            env=dict(os.environ, PYTHONPATH=os.path.dirname(harness), PYTHONDONTWRITEBYTECODE="1"),
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
         self.boards = self._ask(spec)
 

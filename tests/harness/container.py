@@ -7,6 +7,7 @@ systemd-container) and entered with nsenter. Needs root.
 """
 
 import os
+import shutil
 import signal
 import subprocess
 import tempfile
@@ -26,6 +27,7 @@ class Container:
         self._nspawn = None
         self._log = None
         self._uids = {}
+        self._root = None
         self.pid = None
         try:
             self._boot()
@@ -45,6 +47,7 @@ class Container:
         self._mount("-t", "overlay", "overlay", "-o",
                     f"lowerdir=/,upperdir={layers['upper']},workdir={layers['work']}",
                     target=layers["root"])
+        self._root = layers["root"]
         self._log = open(os.path.join(self._folder, "console"), "w+")
         self._nspawn = subprocess.Popen(
             ["systemd-nspawn", "-D", layers["root"], f"--machine=morvane-{os.getpid()}", "--boot",
@@ -73,6 +76,17 @@ class Container:
                             return int(child)
             time.sleep(0.1)
         raise AssertionError(f"systemd-nspawn started no systemd:\n{self.console()}")
+
+    def put(self, source):
+        """A copy of the machine's file or folder source inside, as /root/<its
+        name>, which it names: the container may mount its own over where it
+        lies (/tmp, where a checkout may be)."""
+        inside = os.path.join("/root", os.path.basename(source))
+        if os.path.isdir(source):
+            shutil.copytree(source, self._root + inside)
+        else:
+            shutil.copyfile(source, self._root + inside)
+        return inside
 
     def console(self):
         self._log.seek(0)

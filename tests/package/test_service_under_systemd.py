@@ -47,7 +47,7 @@ class ServiceUnderSystemdTest(unittest.TestCase):
     def setUp(self):
         self.container = Container()
         self.addCleanup(self.container.close)
-        self.container.run("dpkg", "--install", required_path("MORVANE_DEB"))
+        self.container.run("dpkg", "--install", self.container.put(required_path("MORVANE_DEB")))
 
     def make_users(self, boards):
         """boards: {user: [board, ...]}; early has no configuration at all."""
@@ -66,7 +66,7 @@ class ServiceUnderSystemdTest(unittest.TestCase):
         # stay root's.
         served = {user: [dict(board, owner=None if user == "denied" else self.container.uid(user))
                          for board in listed] for user, listed in boards.items()}
-        self.boards = BoardServer(self.container.command(), served)
+        self.boards = BoardServer(self.container, served)
         self.addCleanup(self.boards.close)
 
     def systemctl(self, user, *arguments):
