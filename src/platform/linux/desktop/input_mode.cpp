@@ -1,5 +1,6 @@
 #include "platform/linux/desktop/input_mode.h"
 
+#include <algorithm>
 #include <array>
 
 #include "platform/linux/desktop/ime_answers.h"
@@ -12,14 +13,15 @@ constexpr ImeStatus kOff{0, 0};
 
 struct Mode {
   std::string_view name;
-  bool on;
+  // cppcheck-suppress unusedStructMember
+  bool on;  // read through the row that find_if returns, which cppcheck does not follow
 };
 
 std::optional<ImeStatus> Lookup(std::string_view name, const auto& modes) {
-  for (const Mode& mode : modes) {
-    if (mode.name == name) return mode.on ? kOn : kOff;
-  }
-  return std::nullopt;
+  const auto mode = std::find_if(modes.begin(), modes.end(),
+                                 [name](const Mode& row) { return row.name == name; });
+  if (mode == modes.end()) return std::nullopt;
+  return mode->on ? kOn : kOff;
 }
 
 constexpr std::array kIbusSymbols{
