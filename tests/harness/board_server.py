@@ -74,7 +74,7 @@ class ServedBoard:
         return struct.unpack("i", fcntl.ioctl(self.slave, TIOCGEXCL, b"\0" * 4))[0] != 0
 
     def state(self):
-        return {"path": self.path, "openings": self.openings,
+        return {"path": self.path, "openings": self.openings, "held": self.held,
                 "received": self.received.decode("latin-1"),
                 "exclusive": self.plugged and self.exclusive()}
 

@@ -115,6 +115,10 @@ class ServiceUnderSystemdTest(unittest.TestCase):
         self.driven_again(1, 15)
         self.systemctl("driven", "stop", "morvane")
         self.assertFalse(self.boards.state()["driven0"]["exclusive"], "left exclusive by a stop")
+        # Seen let go before the start, or a busy machine's board would take
+        # the next opening for this one and never answer it.
+        self.boards.wait_until(lambda boards: not boards["driven0"]["held"], 10,
+                               "the driven board let go after the stop")
         self.systemctl("driven", "start", "morvane")
         self.driven_again(2, 15)
         self.boards.do("stall", "driven0")
