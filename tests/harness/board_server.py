@@ -99,9 +99,9 @@ def serve():
     None}, ...]}, answers with every board's state, then takes commands:
     {"do": "state"}, and {"do": "hang_up" | "stall" | "resume", "board": name},
     a board being named <user><index>."""
-    spec = json.loads(sys.stdin.readline())
+    wanted = json.loads(sys.stdin.readline())
     boards = {}
-    for user, listed in spec.items():
+    for user, listed in wanted.items():
         root = os.path.join(TREES, user)
         made = [ServedBoard(f"{user}{index}", os.path.join(root, "class", "tty", f"ttyACM{index}"),
                             **board) for index, board in enumerate(listed)]
@@ -144,13 +144,13 @@ class BoardServer:
     """The server, started inside container (harness.container) from a copy
     of the harness that it puts there."""
 
-    def __init__(self, container, spec):
+    def __init__(self, container, wanted):
         harness = container.put(os.path.dirname(os.path.abspath(__file__)))
         self._process = subprocess.Popen(
             [*container.command(), sys.executable, "-m", "harness.board_server"],
             env=dict(os.environ, PYTHONPATH=os.path.dirname(harness), PYTHONDONTWRITEBYTECODE="1"),
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
-        self.boards = self._ask(spec)
+        self.boards = self._ask(wanted)
 
     def _ask(self, message):
         self._process.stdin.write(json.dumps(message) + "\n")
